@@ -1,0 +1,95 @@
+// connection.h --- the one connection to an experiment database file.
+#pragma once
+
+#include "db/dataset.h"
+#include "db/statement.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace db {
+
+namespace jet {
+class TranslationCache;
+}
+
+// Wraps one SQLite database file. Statements are written in the Jet dialect and
+// translated before SQLite sees them; every connection carries the Jet runtime
+// functions. Opening never creates a file: creating a database is create_database().
+class Connection {
+public:
+    // Opens an existing experiment database. Throws db::Error naming the file when
+    // it does not exist or is not a SQLite database.
+    explicit Connection(const std::filesystem::path& file);
+    Connection(Connection&&) noexcept;
+    Connection& operator=(Connection&&) noexcept;
+    ~Connection();
+
+    // Creates an empty database file (fails when the file exists) and opens it.
+    static Connection create(const std::filesystem::path& file);
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // Runs a statement that returns no rows; returns the rows it changed.
+    int execute(const std::string& jet_text);
+    // Runs a statement, ignoring its failure (dropping a work table that may not exist,
+    // creating an index that may exist). Returns false when it failed.
+    bool execute_ignoring_failure(const std::string& jet_text) noexcept;
+    // Opens a query (or a whole table, given its name) as a data set.
+    Dataset open(const std::string& jet_text_or_table);
+    // Prepares a statement with "?" parameters for repeated use.
+    Statement prepare(const std::string& jet_text);
+    // Runs SQLite's own SQL (one or more statements), without translation.
+    void execute_native(const std::string& sqlite_text);
+    // The translation of a Jet statement, as SQLite statements (for messages and tests).
+    std::vector<std::string> translate(const std::string& jet_text);
+    // First column of the first row of a query, Null when there is no row.
+    Value scalar(const std::string& jet_text);
+
+    std::vector<std::string> tables();
+    std::vector<std::string> columns(const std::string& table);
+    bool has_table(const std::string& table);
+    bool has_column(const std::string& table, const std::string& column);
+
+    // Transactions, for bulk writes. Prefer the Transaction guard.
+    void begin();
+    void commit();
+    void rollback() noexcept;
+    bool in_transaction() const;
+
+    sqlite3* handle() const { return db_; }
+
+private:
+    Connection() = default;
+    void configure();
+    void run_select_into(const std::string& jet_text, const struct TranslatedInto& into);
+
+    sqlite3* db_ = nullptr;
+    std::filesystem::path path_;
+    std::unique_ptr<jet::TranslationCache> cache_;
+};
+
+// Commits on commit(), rolls back when destroyed before.
+class Transaction {
+public:
+    explicit Transaction(Connection& c) : c_(c) { c_.begin(); }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction() {
+        if (!done_) c_.rollback();
+    }
+    void commit() {
+        c_.commit();
+        done_ = true;
+    }
+
+private:
+    Connection& c_;
+    bool done_ = false;
+};
+
+} // namespace db

@@ -1,0 +1,44 @@
+// statement.h --- a prepared statement with bound parameters, for bulk writes.
+#pragma once
+
+#include "db/value.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace db {
+
+// A statement prepared once and run many times: bind the "?" parameters, then
+// execute() (for writes) or step() through the rows. Reset happens on bind after a run.
+class Statement {
+public:
+    Statement(sqlite3* db, std::string jet_text, std::string sqlite_text);
+    Statement(Statement&&) noexcept;
+    Statement& operator=(Statement&&) noexcept;
+    ~Statement();
+
+    // Parameters count from 1, as in SQLite.
+    Statement& bind(int index, const Value& v);
+    // Binds all parameters in order and runs a write; returns rows changed.
+    int execute(const std::vector<Value>& params = {});
+    // Steps to the next row; false at the end.
+    bool step();
+    Value column(int index) const;
+    int column_count() const;
+    std::string column_name(int index) const;
+    void reset();
+
+private:
+    [[noreturn]] void fail(const std::string& what) const;
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string jet_, sqlite_;
+    bool done_ = false;
+};
+
+} // namespace db
