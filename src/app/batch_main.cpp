@@ -1,1 +1,9 @@
-int main() { return 0; }
+// tsm-batch: the workbench without windows, for scripts and unattended runs.
+#include "app/batch_commands.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return app::run_batch(args, std::cin, std::cout, std::cerr);
+}

@@ -1,1 +1,291 @@
-// placeholder
+#include "db/connection.h"
+
+#include "db/db_error.h"
+#include "db/jet/translation.h"
+#include "db/jet_functions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sqlite3.h>
+#include <utility>
+
+namespace db {
+namespace {
+
+const int busy_timeout_ms = 10000;
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A plain table name (possibly in brackets) opened as a whole table.
+bool is_table_name(const std::string& s) {
+    if (s.size() > 2 && s.front() == '[' && s.back() == ']' && s.find(']') == s.size() - 1)
+        return true;
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) {
+        return std::isalnum(c) || c == '_' || c >= 0x80;
+    }) && !std::isdigit(static_cast<unsigned char>(s[0]));
+}
+
+} // namespace
+
+Connection::Connection(const std::filesystem::path& file) : path_(file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        throw Error("The database file '" + file.string() + "' does not exist.");
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error("The database file '" + file.string() + "' cannot be opened: " + msg);
+    }
+    try {
+        configure();
+    } catch (const Error& e) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error("The file '" + file.string() +
+                    "' is not an experiment database: " + e.engine_message());
+    }
+}
+
+Connection Connection::create(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (std::filesystem::exists(file, ec))
+        throw Error("The file '" + file.string() + "' exists already; it is not overwritten.");
+    Connection c;
+    c.path_ = file;
+    if (sqlite3_open_v2(file.c_str(), &c.db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK)
+        throw Error("The database file '" + file.string() +
+                    "' cannot be created: " + (c.db_ ? sqlite3_errmsg(c.db_) : "out of memory"));
+    c.configure();
+    return c;
+}
+
+Connection::Connection(Connection&& o) noexcept
+    : db_(std::exchange(o.db_, nullptr)), path_(std::move(o.path_)), cache_(std::move(o.cache_)) {}
+
+Connection& Connection::operator=(Connection&& o) noexcept {
+    if (this != &o) {
+        sqlite3_close_v2(db_);
+        db_ = std::exchange(o.db_, nullptr);
+        path_ = std::move(o.path_);
+        cache_ = std::move(o.cache_);
+    }
+    return *this;
+}
+
+Connection::~Connection() {
+    close();
+}
+
+void Connection::close() noexcept {
+    sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+// Two programs may have the file open at once: write-ahead journal and a busy timeout.
+// Double-quoted names must be names (never silently texts), and every connection
+// carries the Jet functions.
+void Connection::configure() {
+    cache_ = std::make_unique<jet::TranslationCache>();
+    sqlite3_busy_timeout(db_, busy_timeout_ms);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    register_jet_functions(db_);
+    execute_native("SELECT count(*) FROM sqlite_master"); // fails on a file that is not SQLite
+    Statement wal(db_, "", "PRAGMA journal_mode=WAL");
+    wal.step();
+}
+
+void Connection::execute_native(const std::string& sqlite_text) {
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sqlite_text.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errmsg(db_);
+        sqlite3_free(err);
+        throw Error(msg, "", sqlite_text);
+    }
+}
+
+namespace {
+
+// Runs every statement of a text in turn; returns the rows they changed.
+int run_all(sqlite3* db, const std::string& sql, const std::string& jet) {
+    const sqlite3_int64 before = sqlite3_total_changes64(db);
+    const char* p = sql.c_str();
+    while (*p) {
+        sqlite3_stmt* st = nullptr;
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db, p, -1, &st, &tail) != SQLITE_OK)
+            throw Error(sqlite3_errmsg(db), jet, sql);
+        p = tail;
+        if (!st) continue;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) {
+            std::string msg = sqlite3_errmsg(db);
+            sqlite3_finalize(st);
+            throw Error(msg, jet, sql);
+        }
+        sqlite3_finalize(st);
+    }
+    return static_cast<int>(sqlite3_total_changes64(db) - before);
+}
+
+// Runs the clean-up statements of a translation whatever happened before.
+class AfterGuard {
+public:
+    AfterGuard(sqlite3* db, const std::vector<std::string>& after) : db_(db), after_(after) {}
+    ~AfterGuard() {
+        for (const auto& s : after_) sqlite3_exec(db_, s.c_str(), nullptr, nullptr, nullptr);
+    }
+
+private:
+    sqlite3* db_;
+    const std::vector<std::string>& after_;
+};
+
+} // namespace
+
+std::vector<std::string> Connection::translate(const std::string& jet_text) {
+    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
+        return has_column(table, column);
+    });
+    std::vector<std::string> out = t->before;
+    out.push_back(t->main);
+    out.insert(out.end(), t->after.begin(), t->after.end());
+    return out;
+}
+
+int Connection::execute(const std::string& jet_text) {
+    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
+        return has_column(table, column);
+    });
+    int changed = 0;
+    {
+        AfterGuard after(db_, t->after);
+        for (const auto& b : t->before) run_all(db_, b, jet_text);
+        if (t->kind == jet::Translation::Kind::select_into)
+            changed = run_select_into(jet_text, *t);
+        else
+            changed = run_all(db_, t->main, jet_text);
+    }
+    if (t->kind == jet::Translation::Kind::schema || t->kind == jet::Translation::Kind::select_into)
+        cache_->clear();
+    return changed;
+}
+
+bool Connection::execute_ignoring_failure(const std::string& jet_text) noexcept {
+    try {
+        execute(jet_text);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+Value Connection::scalar(const std::string& jet_text) {
+    Dataset d = open(jet_text);
+    return d.empty() || d.field_count() == 0 ? Value() : d.field(0);
+}
+
+Statement Connection::prepare(const std::string& jet_text) {
+    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
+        return has_column(table, column);
+    });
+    if (!t->before.empty() || !t->after.empty() || t->kind == jet::Translation::Kind::select_into)
+        throw Error("this statement cannot be prepared for repeated use", jet_text,
+                    t->sqlite_text());
+    return Statement(db_, jet_text, t->main);
+}
+
+Statement Connection::prepare_native(const std::string& sqlite_text) {
+    return Statement(db_, "", sqlite_text);
+}
+
+Dataset Connection::open(const std::string& jet_text_or_table) {
+    std::string jet_text = jet_text_or_table;
+    if (is_table_name(jet_text))
+        jet_text = "SELECT * FROM " + (jet_text.front() == '[' ? jet_text : "[" + jet_text + "]");
+    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
+        return has_column(table, column);
+    });
+    if (t->kind != jet::Translation::Kind::query)
+        throw Error("The statement returns no rows; it cannot be opened as a query.", jet_text,
+                    t->sqlite_text());
+    AfterGuard after(db_, t->after);
+    for (const auto& b : t->before) run_all(db_, b, jet_text);
+    Statement st(db_, jet_text, t->main);
+    const int n = st.column_count();
+    const bool editable = !t->edit_table.empty();
+    const int fields = editable ? n - 1 : n;
+    std::vector<std::string> names;
+    std::vector<std::string> table_columns;
+    for (int i = 0; i < fields; ++i) {
+        names.push_back(st.column_name(i));
+        if (editable) {
+            auto a = t->edit_aliases.find(lower(names.back()));
+            table_columns.push_back(a == t->edit_aliases.end() ? names.back() : a->second);
+        }
+    }
+    std::vector<Dataset::Row> rows;
+    std::vector<std::optional<std::int64_t>> rowids;
+    while (st.step()) {
+        Dataset::Row row;
+        row.reserve(static_cast<std::size_t>(fields));
+        for (int i = 0; i < fields; ++i) row.push_back(st.column(i));
+        rows.push_back(std::move(row));
+        if (editable) rowids.emplace_back(st.column(fields).as_int());
+    }
+    return Dataset(this, std::move(names), std::move(rows), editable ? t->edit_table : "",
+                   std::move(rowids), std::move(table_columns));
+}
+
+std::vector<std::string> Connection::tables() {
+    std::vector<std::string> out;
+    Statement st(db_, "",
+                 "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                 "'sqlite\\_%' ESCAPE '\\' ORDER BY name COLLATE NOCASE");
+    while (st.step()) out.push_back(st.column(0).as_text());
+    return out;
+}
+
+std::vector<std::string> Connection::columns(const std::string& table) {
+    std::vector<std::string> out;
+    Statement st(db_, "", "SELECT name FROM pragma_table_info(?) ORDER BY cid");
+    st.bind(1, table);
+    while (st.step()) out.push_back(st.column(0).as_text());
+    return out;
+}
+
+bool Connection::has_table(const std::string& table) {
+    Statement st(db_, "",
+                 "SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND "
+                 "name = ? COLLATE NOCASE");
+    st.bind(1, table);
+    return st.step();
+}
+
+bool Connection::has_column(const std::string& table, const std::string& column) {
+    Statement st(db_, "", "SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE");
+    st.bind(1, table).bind(2, column);
+    return st.step();
+}
+
+void Connection::begin() {
+    execute_native("BEGIN IMMEDIATE");
+}
+void Connection::commit() {
+    execute_native("COMMIT");
+}
+void Connection::rollback() noexcept {
+    if (in_transaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+bool Connection::in_transaction() const {
+    return db_ && !sqlite3_get_autocommit(db_);
+}
+
+} // namespace db

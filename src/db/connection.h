@@ -15,7 +15,8 @@ namespace db {
 
 namespace jet {
 class TranslationCache;
-}
+struct Translation;
+} // namespace jet
 
 // Wraps one SQLite database file. Statements are written in the Jet dialect and
 // translated before SQLite sees them; every connection carries the Jet runtime
@@ -33,6 +34,8 @@ public:
     static Connection create(const std::filesystem::path& file);
 
     const std::filesystem::path& path() const { return path_; }
+    // Closes the file; the connection is unusable afterwards.
+    void close() noexcept;
 
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const std::string& jet_text);
@@ -43,6 +46,8 @@ public:
     Dataset open(const std::string& jet_text_or_table);
     // Prepares a statement with "?" parameters for repeated use.
     Statement prepare(const std::string& jet_text);
+    // Prepares SQLite's own SQL, without translation.
+    Statement prepare_native(const std::string& sqlite_text);
     // Runs SQLite's own SQL (one or more statements), without translation.
     void execute_native(const std::string& sqlite_text);
     // The translation of a Jet statement, as SQLite statements (for messages and tests).
@@ -66,7 +71,7 @@ public:
 private:
     Connection() = default;
     void configure();
-    void run_select_into(const std::string& jet_text, const struct TranslatedInto& into);
+    int run_select_into(const std::string& jet_text, const jet::Translation& t);
 
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;

@@ -3,8 +3,7 @@
 namespace db {
 namespace {
 
-std::string compose(const std::string& message, const std::string& jet,
-                    const std::string& sqlite) {
+std::string compose(const std::string& message, const std::string& jet, const std::string& sqlite) {
     std::string text = message;
     if (!jet.empty()) text += "\nStatement: " + jet;
     if (!sqlite.empty() && sqlite != jet) text += "\nSQLite: " + sqlite;

@@ -30,6 +30,9 @@ public:
     Value column(int index) const;
     int column_count() const;
     std::string column_name(int index) const;
+    // The declared type of the table column a result column comes from; "" for
+    // expressions.
+    std::string column_decltype(int index) const;
     void reset();
 
 private:

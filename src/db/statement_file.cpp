@@ -1,1 +1,67 @@
-// placeholder
+#include "db/statement_file.h"
+
+#include "db/db_error.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+namespace db {
+namespace {
+
+std::string trim(const std::string& s) {
+    const auto not_blank = [](unsigned char c) { return !std::isspace(c); };
+    auto b = std::find_if(s.begin(), s.end(), not_blank);
+    auto e = std::find_if(s.rbegin(), s.rend(), not_blank).base();
+    return b < e ? std::string(b, e) : std::string();
+}
+
+} // namespace
+
+bool StatementScript::is_command(const std::string& statement) {
+    std::string low = statement;
+    std::transform(low.begin(), low.end(), low.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* word : {"insert", "update", "delete", "into", "drop"})
+        if (low.find(word) != std::string::npos) return true;
+    return false;
+}
+
+std::optional<Dataset> StatementScript::run_one(const std::string& statement, bool ignore_failure,
+                                                bool keep) {
+    if (trim(statement).empty()) return std::nullopt;
+    if (before_each_) before_each_(statement);
+    ++run_;
+    try {
+        if (is_command(statement)) {
+            c_.execute(statement);
+            return std::nullopt;
+        }
+        Dataset d = c_.open(statement);
+        if (keep) return d;
+    } catch (const Error&) {
+        if (!ignore_failure) throw;
+    }
+    return std::nullopt;
+}
+
+std::optional<Dataset> StatementScript::run(const std::string& script) {
+    std::istringstream in(script);
+    std::string line, current;
+    bool ignore_failure = false;
+    while (std::getline(in, line)) {
+        line = trim(line);
+        if (line.find('#') != std::string::npos || line.empty() || line[0] == '\'') continue;
+        if (line == "go") {
+            run_one(current, ignore_failure, false);
+            current.clear();
+            ignore_failure = false;
+            continue;
+        }
+        if (line.find("drop") != std::string::npos) ignore_failure = true;
+        current += current.empty() ? line : "\n" + line;
+    }
+    return run_one(current, ignore_failure, true);
+}
+
+} // namespace db

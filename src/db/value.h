@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace db {
@@ -52,5 +54,12 @@ std::string format_cstr(double v);
 
 // Jet's Val(): skips blanks, reads the leading number, 0 when there is none.
 double parse_val(const std::string& s);
+
+// Text that is wholly a number, as CDbl reads it (blanks around it allowed): sign,
+// digits, decimal point, exponent, or "&H"/"&O" integers. nullopt when it is no number.
+std::optional<double> parse_number(std::string_view s);
+
+// Nearest integer, halves to the even neighbour, as Round, CInt and CLng round.
+double round_half_even(double v);
 
 } // namespace db

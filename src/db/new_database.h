@@ -1,0 +1,15 @@
+// new_database.h --- creating a new experiment database from the template.
+#pragma once
+
+#include "db/connection.h"
+
+#include <filesystem>
+
+namespace db {
+
+// Creates a new experiment database file from the template (schema and standard
+// parameter sets); with_demo adds the demo experiments. Refuses to overwrite a file;
+// a failure leaves no file behind.
+Connection create_experiment_database(const std::filesystem::path& file, bool with_demo);
+
+} // namespace db

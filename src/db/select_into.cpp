@@ -1,0 +1,119 @@
+// SELECT ... INTO: a new table made from a query, with the column types that the
+// source columns and the values give it.
+#include "db/connection.h"
+#include "db/db_error.h"
+#include "db/jet/translation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <sqlite3.h>
+
+namespace db {
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// The type of a new column copied from a declared table column ("" when unknown).
+std::string type_from_declared(const std::string& declared) {
+    const std::string d = upper(declared);
+    if (d.empty()) return "";
+    if (d.find("INT") != std::string::npos) return "INTEGER";
+    if (d.find("CHAR") != std::string::npos || d.find("CLOB") != std::string::npos ||
+        d.find("TEXT") != std::string::npos)
+        return "TEXT COLLATE NOCASE";
+    if (d.find("BLOB") != std::string::npos) return "BLOB";
+    return "REAL";
+}
+
+// The type of a computed column from the values it holds: text wins over numbers,
+// real over integer; a column of Nulls only gets no type.
+std::string type_from_values(Connection& c, const std::string& work, const std::string& column) {
+    Statement st = c.prepare_native("SELECT DISTINCT typeof(" + jet::quote_name(column) +
+                                    ") FROM temp." + work);
+    std::set<std::string> kinds;
+    while (st.step()) kinds.insert(st.column(0).as_text());
+    if (kinds.count("text")) return "TEXT COLLATE NOCASE";
+    if (kinds.count("real")) return "REAL";
+    if (kinds.count("integer")) return "INTEGER";
+    if (kinds.count("blob")) return "BLOB";
+    return "";
+}
+
+class Savepoint {
+public:
+    explicit Savepoint(Connection& c) : c_(c) { c_.execute_native("SAVEPOINT jet_into"); }
+    ~Savepoint() {
+        if (!done_) {
+            sqlite3_exec(c_.handle(), "ROLLBACK TO jet_into", nullptr, nullptr, nullptr);
+            sqlite3_exec(c_.handle(), "RELEASE jet_into", nullptr, nullptr, nullptr);
+        }
+    }
+    void release() {
+        c_.execute_native("RELEASE jet_into");
+        done_ = true;
+    }
+
+private:
+    Connection& c_;
+    bool done_ = false;
+};
+
+} // namespace
+
+int Connection::run_select_into(const std::string& jet_text, const jet::Translation& t) {
+    const std::string target = jet::quote_name(t.into_schema) + "." + jet::quote_name(t.into_table);
+    if (t.into_schema == "main" && has_table(t.into_table))
+        throw Error("Table '" + t.into_table + "' already exists.", jet_text, t.sqlite_text());
+
+    std::vector<std::string> names, types;
+    bool all_known = true;
+    {
+        Statement probe(db_, jet_text, t.main);
+        std::set<std::string> seen;
+        for (int i = 0; i < probe.column_count(); ++i) {
+            names.push_back(probe.column_name(i));
+            std::string key = names.back();
+            std::transform(key.begin(), key.end(), key.begin(),
+                           [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+            if (!seen.insert(key).second)
+                throw Error("Duplicate output destination '" + names.back() + "'.", jet_text,
+                            t.sqlite_text());
+            types.push_back(type_from_declared(probe.column_decltype(i)));
+            all_known = all_known && !types.back().empty();
+        }
+    }
+
+    Savepoint sp(*this);
+    const std::string work = "jet_into";
+    std::string source = t.main;
+    if (!all_known) {
+        // Computed columns: hold the rows once to see what values they carry.
+        execute_native("DROP TABLE IF EXISTS temp." + work);
+        execute_native("CREATE TEMP TABLE " + work + " AS " + t.main);
+        std::vector<std::string> work_columns;
+        Statement info =
+            prepare_native("SELECT name FROM pragma_table_info('" + work + "', 'temp')");
+        while (info.step()) work_columns.push_back(info.column(0).as_text());
+        for (std::size_t i = 0; i < types.size() && i < work_columns.size(); ++i)
+            if (types[i].empty()) types[i] = type_from_values(*this, work, work_columns[i]);
+        source = "SELECT * FROM temp." + work + " ORDER BY rowid";
+    }
+    std::string create = "CREATE TABLE " + target + " (";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        create +=
+            (i ? ", " : "") + jet::quote_name(names[i]) + (types[i].empty() ? "" : " ") + types[i];
+    execute_native(create + ")");
+    const sqlite3_int64 before = sqlite3_total_changes64(db_);
+    Statement fill(db_, jet_text, "INSERT INTO " + target + " " + source);
+    fill.step();
+    const int rows = static_cast<int>(sqlite3_total_changes64(db_) - before);
+    if (!all_known) execute_native("DROP TABLE temp." + work);
+    sp.release();
+    return rows;
+}
+
+} // namespace db
