@@ -73,7 +73,7 @@ std::string Emitter::select_core(const SelectCore& c, bool with_order) {
     if (!c.group_by.empty()) {
         s += " GROUP BY ";
         for (std::size_t i = 0; i < c.group_by.size(); ++i)
-            s += (i ? ", " : "") + expr(c.group_by[i]);
+            s += (i ? ", " : "") + grouping_term(c.group_by[i]);
     }
     if (c.having) s += " HAVING " + condition(c.having);
     if (with_order) s += order_by(c.order_by, false);
@@ -104,6 +104,13 @@ std::string Emitter::select_items(const SelectCore& c) {
     return s;
 }
 
+// SQLite reads a whole number in GROUP BY or ORDER BY as a column number; Jet reads it
+// as a constant.
+std::string Emitter::grouping_term(const ExprPtr& e) {
+    if (e->kind == Expr::Kind::integer) return "CAST(" + expr(e) + " AS INTEGER)";
+    return expr(e);
+}
+
 std::string Emitter::where_clause(const ExprPtr& where) {
     return where ? " WHERE " + condition(where) : "";
 }
@@ -118,7 +125,7 @@ std::string Emitter::order_by(const std::vector<OrderItem>& items, bool compound
         if (compound && e->kind == Expr::Kind::column)
             s += quote_name(e->text);
         else
-            s += expr(e);
+            s += grouping_term(e);
         if (items[i].descending) s += " DESC";
     }
     return s;

@@ -167,8 +167,14 @@ Translation Emitter::update(const UpdateStmt& s) {
     for (std::size_t i = 0; i < s.set.size(); ++i)
         values += (i ? ", " : "") + expr(s.set[i].value) + " AS " +
                   quote_name("jet_v" + std::to_string(i));
-    const std::string source =
-        "SELECT " + values + " FROM " + from_clause(s.from) + where_clause(s.where);
+    // Where several rows of the join meet one target row, Jet applies them in turn and
+    // the last one stays: keep the last row of each target in the join's order.
+    std::string rids;
+    for (std::size_t k = 0; k < targets.size(); ++k)
+        rids += (k ? ", " : "") + quote_name("jet_rid" + std::to_string(k));
+    const std::string source = "SELECT *, max(\"jet_seq\") FROM (SELECT " + values +
+                               ", row_number() OVER () AS \"jet_seq\" FROM " + from_clause(s.from) +
+                               where_clause(s.where) + ") GROUP BY " + rids;
 
     auto write = [&](const Target& x, std::size_t k, const std::string& from) {
         std::string u = "UPDATE " + quote_name(x.table) + " AS \"jet_t\" SET ";

@@ -38,6 +38,7 @@ private:
     std::string from_clause(const std::vector<TableRefPtr>& from);
     std::string table_ref(const TableRef& t);
     std::string table_name(const std::string& name, const std::string& in_file);
+    std::string grouping_term(const ExprPtr& e);
     std::string order_by(const std::vector<OrderItem>& items, bool compound);
     bool any_table_has(const std::vector<TableRefPtr>& from, const std::string& column) const;
     void editable_query(const SelectCore& c, Translation& t);

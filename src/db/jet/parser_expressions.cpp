@@ -237,7 +237,9 @@ ExprPtr Parser::primary() {
             expect_symbol(")");
             return e;
         }
-        if (is_reserved_word(t.text)) fail("unexpected word '" + t.text + "'");
+        // Left( and Right( are functions, LEFT and RIGHT otherwise begin a join.
+        if (is_reserved_word(t.text) && !peek(1).is_symbol("("))
+            fail("unexpected word '" + t.text + "'");
         return name_or_call();
     }
     }
