@@ -1,0 +1,64 @@
+// The console program's commands: new databases and statement files.
+#include "app/batch_commands.h"
+#include "db/connection.h"
+#include "test_support.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+struct BatchRun {
+    int code;
+    std::string out, err;
+};
+
+BatchRun batch(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    const int code = app::run_batch(args, in, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(Batch, NewRefusesToOverwrite) {
+    test::TempDir dir;
+    const std::string db = (dir / "exp.db").string();
+    EXPECT_EQ(batch({"new", db}).code, 0);
+    db::Connection(db).execute("insert into experiments (exp_id) values (77)");
+    const BatchRun again = batch({"new", db, "--demo"});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_NE(again.err.find(db), std::string::npos);
+    EXPECT_EQ(db::Connection(db).scalar("select count(*) from experiments").as_int(), 1);
+}
+
+TEST(Batch, SqlPrintsTheLastQueryAsTabSeparatedText) {
+    test::TempDir dir;
+    const std::string db = (dir / "demo.db").string();
+    ASSERT_EQ(batch({"new", db, "--demo"}).code, 0);
+    const BatchRun r =
+        batch({"sql", db, "-"}, "update site_state set status = 1 where FL_ID = 101\n"
+                                "go\n"
+                                "select FL_ID, status from site_state where status = 1\n");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(r.out, "FL_ID\tstatus\n101\t1\n");
+
+    std::ofstream(dir / "bad.sql") << "select * from nosuchtable\n";
+    const BatchRun bad = batch({"sql", db, (dir / "bad.sql").string()});
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_NE(bad.err.find("no such table"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("select * from nosuchtable"), std::string::npos) << bad.err;
+}
+
+TEST(Batch, UsageErrors) {
+    EXPECT_EQ(batch({}).code, 2);
+    EXPECT_EQ(batch({"frobnicate"}).code, 2);
+    EXPECT_EQ(batch({"sql", "only-one-argument"}).code, 2);
+    EXPECT_EQ(batch({"--help"}).code, 0);
+    test::TempDir dir;
+    const BatchRun missing = batch({"summary", (dir / "none.db").string()});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("none.db"), std::string::npos);
+}
+
+} // namespace
