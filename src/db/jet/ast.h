@@ -47,7 +47,20 @@ struct Expr {
     std::vector<ExprPtr> args;
     SelectPtr subquery;
     std::size_t pos = 0;
+    int depth = 1; // of the tree below this node, bounded so that no walk overflows the stack
 };
+
+// The deepest expression tree a statement may hold (SQLite's own limit is 1000).
+inline constexpr int max_expression_depth = 500;
+
+// Thrown while building a tree deeper than max_expression_depth; the parser turns it
+// into a syntax error at the node's position.
+struct ExpressionTooDeep {
+    std::size_t pos;
+};
+
+// Sets the operands of a node and its depth.
+void set_args(Expr& e, std::vector<ExprPtr> args);
 
 struct SelectItem {
     ExprPtr expr;

@@ -100,6 +100,23 @@ const FunctionInfo* find_function(std::string name) {
     return nullptr;
 }
 
+// The value of a number as written in a statement, whatever the locale. A number too
+// small for a double is 0; one too large is an error.
+double number_value(const std::string& text, bool& too_large) {
+    double v = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    too_large = false;
+    if (ec == std::errc::result_out_of_range) {
+        const auto e = text.find_first_of("eE");
+        const bool small = e != std::string::npos
+                               ? text.find('-', e) != std::string::npos
+                               : text.find_first_of("123456789") > text.find('.');
+        if (small) return 0.0;
+        too_large = true;
+    }
+    return v;
+}
+
 } // namespace
 
 std::string lower(std::string s) {
@@ -202,8 +219,12 @@ std::string Emitter::literal(const Expr& e) {
         if (ec == std::errc() && p == e.text.data() + e.text.size()) return std::to_string(v);
         [[fallthrough]];
     }
-    default:
-        return format_number(std::stod(e.text));
+    default: {
+        bool too_large = false;
+        const double v = number_value(e.text, too_large);
+        if (too_large) fail("number out of range: " + e.text, e.pos);
+        return format_number(v);
+    }
     }
 }
 
@@ -258,9 +279,9 @@ std::string Emitter::binary(const Expr& e) {
     if (op == "/") {
         // Division is always in floating point; a literal divisor other than 0 needs
         // no check for division by zero.
-        const bool literal =
-            (b->kind == K::integer || b->kind == K::real) && std::stod(b->text) != 0.0;
-        if (literal) return "(CAST(" + expr(a) + " AS REAL) / " + expr(b) + ")";
+        const bool safe_divisor =
+            (b->kind == K::integer || b->kind == K::real) && literal(*b) != "0";
+        if (safe_divisor) return "(CAST(" + expr(a) + " AS REAL) / " + expr(b) + ")";
         return "jet_div(" + expr(a) + ", " + expr(b) + ")";
     }
     const char* fn = op == "\\"    ? "jet_intdiv"

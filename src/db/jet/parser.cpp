@@ -31,6 +31,14 @@ Parser::DepthGuard::DepthGuard(Parser& p) : p_(p) {
 }
 
 Statement Parser::statement() {
+    try {
+        return statement_body();
+    } catch (const ExpressionTooDeep& e) {
+        fail_at("expression nested too deeply", e.pos);
+    }
+}
+
+Statement Parser::statement_body() {
     Statement result;
     const Token& t = peek();
     if (t.is_word("select") || t.is_symbol("("))

@@ -16,6 +16,7 @@ public:
     Statement statement();
 
 private:
+    Statement statement_body();
     // Statements (parser_statements.cpp).
     SelectPtr select_statement();
     SelectCore select_core();

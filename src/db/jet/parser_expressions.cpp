@@ -3,6 +3,7 @@
 // + -, Mod, \, * /, unary -, ^.
 #include "db/jet/parser.h"
 
+#include <algorithm>
 #include <array>
 
 namespace db::jet {
@@ -18,7 +19,7 @@ std::shared_ptr<Expr> make(Expr::Kind kind, std::size_t pos, std::string text = 
 
 ExprPtr binary(std::string op, ExprPtr a, ExprPtr b, std::size_t pos) {
     auto e = make(Expr::Kind::binary, pos, std::move(op));
-    e->args = {std::move(a), std::move(b)};
+    set_args(*e, {std::move(a), std::move(b)});
     return e;
 }
 
@@ -26,6 +27,14 @@ ExprPtr binary(std::string op, ExprPtr a, ExprPtr b, std::size_t pos) {
 constexpr std::array<const char*, 5> logical_levels = {"imp", "eqv", "xor", "or", "and"};
 
 } // namespace
+
+void set_args(Expr& e, std::vector<ExprPtr> args) {
+    int deepest = 0;
+    for (const auto& a : args) deepest = std::max(deepest, a->depth);
+    if (deepest >= max_expression_depth) throw ExpressionTooDeep{e.pos};
+    e.depth = deepest + 1;
+    e.args = std::move(args);
+}
 
 ExprPtr Parser::expression() {
     DepthGuard guard(*this);
@@ -48,7 +57,7 @@ ExprPtr Parser::not_level() {
         DepthGuard guard(*this);
         const std::size_t pos = advance().pos;
         auto e = make(Expr::Kind::unary, pos, "not");
-        e->args = {not_level()};
+        set_args(*e, {not_level()});
         return e;
     }
     return comparison();
@@ -74,7 +83,7 @@ ExprPtr Parser::comparison() {
             auto e = make(Expr::Kind::is_null, pos);
             e->negated = accept_word("not");
             expect_word("null");
-            e->args = {left};
+            set_args(*e, {left});
             left = e;
             continue;
         }
@@ -88,7 +97,7 @@ ExprPtr Parser::comparison() {
                 left = e;
             } else {
                 auto n = make(Expr::Kind::unary, pos, "not");
-                n->args = {e};
+                set_args(*n, {e});
                 left = n;
             }
             continue;
@@ -98,14 +107,14 @@ ExprPtr Parser::comparison() {
             if (peek().is_word("select")) {
                 auto e = make(Expr::Kind::in_select, pos);
                 e->negated = negated;
-                e->args = {left};
+                set_args(*e, {left});
                 e->subquery = select_statement();
                 expect_symbol(")");
                 left = e;
             } else {
                 auto e = make(Expr::Kind::in_list, pos);
                 e->negated = negated;
-                e->args = {left};
+                set_args(*e, {left});
                 for (auto& a : argument_list()) e->args.push_back(a);
                 left = e;
             }
@@ -116,7 +125,7 @@ ExprPtr Parser::comparison() {
             e->negated = negated;
             ExprPtr low = concatenation();
             expect_word("and");
-            e->args = {left, low, concatenation()};
+            set_args(*e, {left, low, concatenation()});
             left = e;
             continue;
         }
@@ -175,7 +184,7 @@ ExprPtr Parser::unary() {
         DepthGuard guard(*this);
         const Token& t = advance();
         auto e = make(Expr::Kind::unary, t.pos, t.text);
-        e->args = {unary()};
+        set_args(*e, {unary()});
         return e;
     }
     return power();
@@ -192,7 +201,7 @@ ExprPtr Parser::power() {
             DepthGuard guard(*this);
             const Token& sign = advance();
             auto e = make(Expr::Kind::unary, sign.pos, sign.text);
-            e->args = {primary()};
+            set_args(*e, {primary()});
             right = e;
         } else {
             right = primary();
@@ -245,10 +254,6 @@ ExprPtr Parser::primary() {
     }
     if (t.is_symbol("(")) return parenthesised();
     if (t.is_symbol("?")) return advance(), make(Expr::Kind::parameter, t.pos);
-    if (t.is_symbol("*")) {
-        auto e = make(Expr::Kind::column, advance().pos, "*");
-        return e;
-    }
     fail("unexpected '" + t.text + "'");
 }
 
@@ -279,7 +284,7 @@ ExprPtr Parser::name_or_call() {
         }
         e->distinct = accept_word("distinct");
         if (accept_symbol(")")) return e;
-        e->args = argument_list();
+        set_args(*e, argument_list());
         return e;
     }
     auto e = make(Expr::Kind::column, first.pos, first.text);

@@ -2,9 +2,13 @@
 #include "db/jet/parser.h"
 
 #include <cctype>
+#include <charconv>
 
 namespace db::jet {
 namespace {
+
+// Jet joins at most 32 tables; far beyond that a join is an error, never a deep tree.
+constexpr int max_joins = 256;
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -41,7 +45,12 @@ SelectCore Parser::select_core() {
         accept_word("all");
     if (peek().is_word("top") && peek(1).kind == TokenKind::integer) {
         advance();
-        core.top = std::stoll(advance().text);
+        const Token& n = advance();
+        std::int64_t top = 0;
+        auto [end, ec] = std::from_chars(n.text.data(), n.text.data() + n.text.size(), top);
+        if (ec != std::errc() || end != n.text.data() + n.text.size())
+            fail_at("TOP needs a whole number", n.pos);
+        core.top = top;
         core.top_percent = accept_word("percent");
     }
     core.items = select_items();
@@ -83,8 +92,16 @@ std::vector<SelectItem> Parser::select_items() {
     std::vector<SelectItem> items;
     do {
         SelectItem item;
-        item.expr = expression();
-        item.alias = optional_alias();
+        if (peek().is_symbol("*")) { // every column
+            auto star = std::make_shared<Expr>();
+            star->kind = Expr::Kind::column;
+            star->pos = advance().pos;
+            star->text.assign(1, '*');
+            item.expr = star;
+        } else {
+            item.expr = expression();
+            item.alias = optional_alias();
+        }
         items.push_back(std::move(item));
     } while (accept_symbol(","));
     return items;
@@ -102,7 +119,8 @@ std::vector<TableRefPtr> Parser::from_list() {
 TableRefPtr Parser::table_ref() {
     DepthGuard guard(*this);
     TableRefPtr left = table_primary();
-    while (true) {
+    for (int joins = 0;; ++joins) {
+        if (joins > max_joins) fail("too many joins in one FROM clause");
         TableRef::Join kind;
         if (accept_word("inner")) {
             kind = TableRef::Join::inner;
