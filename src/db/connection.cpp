@@ -3,6 +3,7 @@
 #include "db/db_error.h"
 #include "db/jet/translation.h"
 #include "db/jet_functions.h"
+#include "db/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,11 +14,6 @@ namespace db {
 namespace {
 
 const int busy_timeout_ms = 10000;
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // A plain table name (possibly in brackets) opened as a whole table.
 bool is_table_name(const std::string& s) {

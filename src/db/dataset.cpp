@@ -3,6 +3,8 @@
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/jet/translation.h"
+#include "db/jet_functions.h"
+#include "db/text.h"
 
 #include <cctype>
 #include <sqlite3.h>
@@ -10,17 +12,8 @@
 namespace db {
 namespace {
 
-bool same_name(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 bool equal_values(const Value& a, const Value& b) {
-    if (a.is_text() && b.is_text()) return same_name(a.as_text(), b.as_text());
+    if (a.is_text() && b.is_text()) return compare_text_nocase(a.as_text(), b.as_text()) == 0;
     if (a.is_number() && b.is_number()) return a.as_double() == b.as_double();
     return a == b;
 }
@@ -38,7 +31,7 @@ Dataset::Dataset(Connection* connection, std::vector<std::string> fields, std::v
 
 int Dataset::field_index(const std::string& name) const {
     for (std::size_t i = 0; i < fields_.size(); ++i)
-        if (same_name(fields_[i], name)) return static_cast<int>(i);
+        if (iequals(fields_[i], name)) return static_cast<int>(i);
     return -1;
 }
 

@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/jet/translation.h"
+#include "db/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,11 +12,6 @@
 
 namespace db {
 namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The type of a new column copied from a declared table column ("" when unknown).
 std::string type_from_declared(const std::string& declared) {
@@ -77,8 +73,7 @@ int Connection::run_select_into(const std::string& jet_text, const jet::Translat
         for (int i = 0; i < probe.column_count(); ++i) {
             names.push_back(probe.column_name(i));
             std::string key = names.back();
-            std::transform(key.begin(), key.end(), key.begin(),
-                           [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+            key = lower(key);
             if (!seen.insert(key).second)
                 throw Error("Duplicate output destination '" + names.back() + "'.", jet_text,
                             t.sqlite_text());

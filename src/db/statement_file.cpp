@@ -1,6 +1,7 @@
 #include "db/statement_file.h"
 
 #include "db/db_error.h"
+#include "db/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,9 +20,7 @@ std::string trim(const std::string& s) {
 } // namespace
 
 bool StatementScript::is_command(const std::string& statement) {
-    std::string low = statement;
-    std::transform(low.begin(), low.end(), low.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string low = lower(statement);
     for (const char* word : {"insert", "update", "delete", "into", "drop"})
         if (low.find(word) != std::string::npos) return true;
     return false;

@@ -1,6 +1,8 @@
 // value.cpp --- field values, and numbers read and written as the Jet engine does.
 #include "db/value.h"
 
+#include "db/text.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -173,15 +175,6 @@ std::optional<double> read_number(Cursor& c) {
     return c.peek() == '&' ? read_radix(c) : read_decimal(c);
 }
 
-std::string quoted(const std::string& s) {
-    std::string out = "'";
-    for (char ch : s) {
-        if (ch == '\'') out += '\'';
-        out += ch;
-    }
-    return out + "'";
-}
-
 } // namespace
 
 double round_half_even(double v) {
@@ -221,7 +214,7 @@ std::string Value::to_sql_literal() const {
     if (is_null()) return "Null";
     if (is_integer()) return std::to_string(std::get<std::int64_t>(v_));
     if (is_real()) return format_number(std::get<double>(v_));
-    return quoted(std::get<std::string>(v_));
+    return quoted(std::get<std::string>(v_), '\'');
 }
 
 std::string format_number(double v) {

@@ -1,6 +1,7 @@
 // Expressions: Jet operators and functions written as SQLite, fully parenthesised.
 #include "db/db_error.h"
 #include "db/jet/emitter.h"
+#include "db/text.h"
 #include "db/value.h"
 
 #include <algorithm>
@@ -119,27 +120,12 @@ double number_value(const std::string& text, bool& too_large) {
 
 } // namespace
 
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 std::string quote_name(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
+    return quoted(name, '"');
 }
 
 std::string quote_text(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        if (c == '\'') out += '\'';
-        out += c;
-    }
-    return out + "'";
+    return quoted(text, '\'');
 }
 
 void Emitter::fail(const std::string& what, std::size_t pos) const {

@@ -3,6 +3,7 @@
 
 #include "db/jet/ast.h"
 #include "db/jet/translation.h"
+#include "db/text.h"
 
 #include <map>
 #include <string>
@@ -71,6 +72,5 @@ struct ScopeTable {
     bool is_subquery = false;
 };
 void collect_tables(const TableRef& t, std::vector<ScopeTable>& out);
-std::string lower(std::string s);
 
 } // namespace db::jet

@@ -1,6 +1,7 @@
 #include "db/jet/parser.h"
 
 #include "db/db_error.h"
+#include "db/text.h"
 
 #include <algorithm>
 #include <array>

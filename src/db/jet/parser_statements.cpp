@@ -1,5 +1,6 @@
 // Statements and FROM clauses of the Jet dialect.
 #include "db/jet/parser.h"
+#include "db/text.h"
 
 #include <cctype>
 #include <charconv>
@@ -9,11 +10,6 @@ namespace {
 
 // Jet joins at most 32 tables; far beyond that a join is an error, never a deep tree.
 constexpr int max_joins = 256;
-
-std::string lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 } // namespace
 

@@ -32,6 +32,4 @@ struct Token {
 // unterminated literal or a character that belongs to no token.
 std::vector<Token> tokenize(const std::string& statement);
 
-bool iequals(const std::string& a, const char* b);
-
 } // namespace db::jet

@@ -1,5 +1,6 @@
 #include "db/db_error.h"
 #include "db/jet/token.h"
+#include "db/text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -152,17 +153,6 @@ private:
 };
 
 } // namespace
-
-bool iequals(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size(); ++i) {
-        if (b[i] == 0) return false;
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return b[i] == 0;
-}
 
 bool Token::is_word(const char* keyword) const {
     return kind == TokenKind::word && iequals(text, keyword);
