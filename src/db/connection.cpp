@@ -146,10 +146,15 @@ private:
 
 } // namespace
 
-std::vector<std::string> Connection::translate(const std::string& jet_text) {
-    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
+// Translations see the tables of this database: which table of a join has a column.
+std::shared_ptr<const jet::Translation> Connection::translation(const std::string& jet_text) {
+    return cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
         return has_column(table, column);
     });
+}
+
+std::vector<std::string> Connection::translate(const std::string& jet_text) {
+    auto t = translation(jet_text);
     std::vector<std::string> out = t->before;
     out.push_back(t->main);
     out.insert(out.end(), t->after.begin(), t->after.end());
@@ -157,9 +162,7 @@ std::vector<std::string> Connection::translate(const std::string& jet_text) {
 }
 
 int Connection::execute(const std::string& jet_text) {
-    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
-        return has_column(table, column);
-    });
+    auto t = translation(jet_text);
     int changed = 0;
     {
         AfterGuard after(db_, t->after);
@@ -189,9 +192,7 @@ Value Connection::scalar(const std::string& jet_text) {
 }
 
 Statement Connection::prepare(const std::string& jet_text) {
-    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
-        return has_column(table, column);
-    });
+    auto t = translation(jet_text);
     if (!t->before.empty() || !t->after.empty() || t->kind == jet::Translation::Kind::select_into)
         throw Error("this statement cannot be prepared for repeated use", jet_text,
                     t->sqlite_text());
@@ -206,9 +207,7 @@ Dataset Connection::open(const std::string& jet_text_or_table) {
     std::string jet_text = jet_text_or_table;
     if (is_table_name(jet_text))
         jet_text = "SELECT * FROM " + (jet_text.front() == '[' ? jet_text : "[" + jet_text + "]");
-    auto t = cache_->get(jet_text, [this](const std::string& table, const std::string& column) {
-        return has_column(table, column);
-    });
+    auto t = translation(jet_text);
     if (t->kind != jet::Translation::Kind::query)
         throw Error("The statement returns no rows; it cannot be opened as a query.", jet_text,
                     t->sqlite_text());

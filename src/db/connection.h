@@ -71,6 +71,7 @@ public:
 private:
     Connection() = default;
     void configure();
+    std::shared_ptr<const jet::Translation> translation(const std::string& jet_text);
     int run_select_into(const std::string& jet_text, const jet::Translation& t);
 
     sqlite3* db_ = nullptr;

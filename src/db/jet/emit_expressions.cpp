@@ -313,14 +313,8 @@ bool Emitter::is_numeric(const ExprPtr& e) const {
         const FunctionInfo* f = find_function(e->text);
         return f && f->numeric;
     }
-    case K::is_null:
-    case K::in_list:
-    case K::in_select:
-    case K::between:
-    case K::exists:
-        return true;
     default:
-        return false;
+        return is_truth(e); // -1 or 0
     }
 }
 

@@ -44,10 +44,7 @@ private:
     ExprPtr not_level();
     ExprPtr comparison();
     ExprPtr concatenation();
-    ExprPtr additive();
-    ExprPtr modulo();
-    ExprPtr integer_division();
-    ExprPtr multiplicative();
+    ExprPtr arithmetic(int level);
     ExprPtr unary();
     ExprPtr power();
     ExprPtr primary();

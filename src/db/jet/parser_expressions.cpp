@@ -2,9 +2,12 @@
 // Imp, Eqv, Xor, Or, And, Not, comparisons (= <> < > <= >= Like Is In Between), &,
 // + -, Mod, \, * /, unary -, ^.
 #include "db/jet/parser.h"
+#include "db/text.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <iterator>
 
 namespace db::jet {
 namespace {
@@ -135,46 +138,31 @@ ExprPtr Parser::comparison() {
 }
 
 ExprPtr Parser::concatenation() {
-    ExprPtr left = additive();
-    while (peek().is_symbol("&")) {
-        const std::size_t pos = advance().pos;
-        left = binary("&", left, additive(), pos);
-    }
-    return left;
+    return arithmetic(0);
 }
 
-ExprPtr Parser::additive() {
-    ExprPtr left = modulo();
-    while (peek().is_symbol("+") || peek().is_symbol("-")) {
+// The operators between comparisons and signs, lowest first: &, + -, Mod, \, * /.
+ExprPtr Parser::arithmetic(int level) {
+    struct Level {
+        const char* first;
+        const char* second;
+    };
+    static constexpr Level levels[] = {
+        {"&", nullptr}, {"+", "-"}, {"mod", nullptr}, {"\\", nullptr}, {"*", "/"}};
+    if (level == static_cast<int>(std::size(levels))) return unary();
+    const Level& ops = levels[level];
+    const auto at_operator = [&] {
+        const Token& t = peek();
+        const auto is = [&](const char* op) {
+            return op && (t.is_symbol(op) ||
+                          (std::isalpha(static_cast<unsigned char>(op[0])) && t.is_word(op)));
+        };
+        return is(ops.first) || is(ops.second);
+    };
+    ExprPtr left = arithmetic(level + 1);
+    while (at_operator()) {
         const Token& t = advance();
-        left = binary(t.text, left, modulo(), t.pos);
-    }
-    return left;
-}
-
-ExprPtr Parser::modulo() {
-    ExprPtr left = integer_division();
-    while (peek().is_word("mod")) {
-        const std::size_t pos = advance().pos;
-        left = binary("mod", left, integer_division(), pos);
-    }
-    return left;
-}
-
-ExprPtr Parser::integer_division() {
-    ExprPtr left = multiplicative();
-    while (peek().is_symbol("\\")) {
-        const std::size_t pos = advance().pos;
-        left = binary("\\", left, multiplicative(), pos);
-    }
-    return left;
-}
-
-ExprPtr Parser::multiplicative() {
-    ExprPtr left = unary();
-    while (peek().is_symbol("*") || peek().is_symbol("/")) {
-        const Token& t = advance();
-        left = binary(t.text, left, unary(), t.pos);
+        left = binary(lower(t.text), left, arithmetic(level + 1), t.pos);
     }
     return left;
 }
