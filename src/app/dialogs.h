@@ -1,0 +1,25 @@
+// dialogs.h --- message boxes, questions and file choices, as the caller's seam.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+// The windows show real boxes; the console prints the text and takes a documented
+// answer; tests script the answers and record what was asked.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void show_message(const std::string& title, const std::string& text) = 0;
+    // Yes/No question; anything but Yes counts as No.
+    virtual bool ask_yes_no(const std::string& title, const std::string& text) = 0;
+    // A file to open; nothing when cancelled. filter as "name|*.ext;*.ext2|name2|*.x".
+    virtual std::optional<std::string> choose_file(const std::string& title,
+                                                   const std::string& filter) = 0;
+    // The connection-string editor: the edited string, or nothing when unchanged.
+    virtual std::optional<std::string> edit_connection_string(const std::string& current) = 0;
+};
+
+} // namespace app

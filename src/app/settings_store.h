@@ -1,0 +1,67 @@
+// settings_store.h --- the per-user store of named string and 32-bit integer values.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace app {
+
+// One key of the per-user settings store (the program's key "Software\tsm").
+// Value names are compared without regard to case. Reading a missing string gives "";
+// reading a missing integer throws SettingsError. Whether the key exists at all is
+// told apart (a first start creates it).
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    virtual bool key_exists() const = 0;
+    virtual void create_key() = 0;
+
+    virtual bool has_value(const std::string& name) const = 0;
+    virtual std::string read_string(const std::string& name) const = 0;
+    virtual std::int32_t read_integer(const std::string& name) const = 0; // throws when missing
+    virtual void write_string(const std::string& name, const std::string& value) = 0;
+    virtual void write_integer(const std::string& name, std::int32_t value) = 0;
+    // Names in the order first written (for tests and the first-start check).
+    virtual std::vector<std::string> value_names() const = 0;
+};
+
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The store in memory, for tests.
+class MemorySettingsStore : public SettingsStore {
+public:
+    bool key_exists() const override { return exists_; }
+    void create_key() override { exists_ = true; }
+    bool has_value(const std::string& name) const override;
+    std::string read_string(const std::string& name) const override;
+    std::int32_t read_integer(const std::string& name) const override;
+    void write_string(const std::string& name, const std::string& value) override;
+    void write_integer(const std::string& name, std::int32_t value) override;
+    std::vector<std::string> value_names() const override;
+
+private:
+    struct Entry {
+        std::string name;
+        std::optional<std::string> text;
+        std::optional<std::int32_t> number;
+    };
+    const Entry* find(const std::string& name) const;
+    Entry& entry(const std::string& name);
+
+    bool exists_ = false;
+    std::vector<Entry> entries_;
+};
+
+// The user's store: QSettings in the native format (the registry key HKCU\Software\tsm
+// on Windows, ~/.config/tsm/tsm.conf on Linux), or, when the environment variable
+// TSM_SETTINGS names a file, that INI file instead.
+std::unique_ptr<SettingsStore> open_user_settings();
+
+} // namespace app
