@@ -1,10 +1,15 @@
 #include "app/batch_commands.h"
 
+#include "app/console_dialogs.h"
+#include "app/launcher.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
+#include "db/text.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -13,7 +18,18 @@ namespace app {
 namespace {
 
 const char* const usage =
-    "usage: tsm-batch COMMAND ...\n"
+    "usage: tsm-batch [PARAMETER ...]   start as the windowed program does, without windows\n"
+    "       tsm-batch COMMAND ...\n"
+    "\n"
+    "Without a command, tsm-batch takes the command line of tsm (DB=file, ORV, REGIO,\n"
+    "S+, S-, M=code, go, and the simulator's GO, RC=, TC=, SQL=, PPQ=, POQ=, ID=, ...),\n"
+    "reads tsm.ini beside the program and the settings store (TSM_SETTINGS=file.ini\n"
+    "replaces the user's store), opens and adapts the experiment database and prints\n"
+    "a summary of it. With go or GO it runs the simulation and prints its messages.\n"
+    "Message boxes are printed to standard error; questions are answered No, file\n"
+    "choices and the connection-string editor are cancelled.\n"
+    "\n"
+    "Commands:\n"
     "  new DATABASE [--demo]   create a new experiment database from the template\n"
     "                          (with --demo: with the demo experiments); an existing\n"
     "                          file is never overwritten\n"
@@ -23,6 +39,11 @@ const char* const usage =
     "                          'drop' ignores its failure; the rows of the last query\n"
     "                          are printed as tab-separated text with a header line\n"
     "  summary DATABASE        experiments, plots, years and measurements of a database\n";
+
+// Wrong arguments of a command: the command's usage line is shown.
+struct UsageError : std::invalid_argument {
+    using std::invalid_argument::invalid_argument;
+};
 
 void print_rows(db::Dataset& d, std::ostream& out) {
     for (int i = 0; i < d.field_count(); ++i)
@@ -36,7 +57,7 @@ void print_rows(db::Dataset& d, std::ostream& out) {
 
 int command_new(const std::vector<std::string>& a, std::ostream& out) {
     if (a.size() < 2 || a.size() > 3 || (a.size() == 3 && a[2] != "--demo"))
-        throw std::invalid_argument("new DATABASE [--demo]");
+        throw UsageError("new DATABASE [--demo]");
     db::create_experiment_database(a[1], a.size() == 3);
     out << "Created " << (a.size() == 3 ? "demo" : "new") << " experiment database " << a[1]
         << '\n';
@@ -44,7 +65,7 @@ int command_new(const std::vector<std::string>& a, std::ostream& out) {
 }
 
 int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostream& out) {
-    if (a.size() != 3) throw std::invalid_argument("sql DATABASE FILE");
+    if (a.size() != 3) throw UsageError("sql DATABASE FILE");
     std::stringstream script;
     if (a[2] == "-") {
         script << in.rdbuf();
@@ -59,10 +80,8 @@ int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostrea
     return 0;
 }
 
-int command_summary(const std::vector<std::string>& a, std::ostream& out) {
-    if (a.size() != 2) throw std::invalid_argument("summary DATABASE");
-    db::Connection c(a[1]);
-    out << "Experiment database " << a[1] << "\n"
+void print_summary(db::Connection& c, const std::string& name, std::ostream& out) {
+    out << "Experiment database " << name << "\n"
         << "  experiments:  " << c.scalar("select count(*) from experiments").as_text() << "\n"
         << "  plots:        " << c.scalar("select count(*) from field_description").as_text()
         << "\n"
@@ -80,25 +99,69 @@ int command_summary(const std::vector<std::string>& a, std::ostream& out) {
         "m.FL_ID=f.FL_ID where Val(f.versuch_code)=e.exp_id) AS measurements "
         "FROM experiments e ORDER BY e.exp_id");
     print_rows(d, out);
+}
+
+int command_summary(const std::vector<std::string>& a, std::ostream& out) {
+    if (a.size() != 2) throw UsageError("summary DATABASE");
+    db::Connection c(a[1]);
+    print_summary(c, a[1], out);
     return 0;
 }
+
+std::filesystem::path program_dir() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+// The start-up of the windowed program without windows, then a summary or the run.
+int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ConsoleDialogs dialogs(err);
+    auto store = open_user_settings();
+    Launcher launcher(*store, dialogs, startup_context(args, program_dir()));
+    launcher.create();
+    if (!launcher.first_show()) {
+        err << "tsm-batch: no experiment database could be opened (" << launcher.state.db_f_name
+            << ")\n";
+        return 1;
+    }
+    const bool go = launcher.activate();
+    // The simulator's parameters, as its activation reads them (a bad number stops here).
+    const SimulatorStart simulator = parse_simulator_args(args, [](const std::string& f) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(f, ec);
+    });
+    if (go || simulator.auto_mode) {
+        err << "tsm-batch: no simulator is available in this version; nothing was run\n";
+        return 3;
+    }
+    db::Connection& c = launcher.connection();
+    out << "Method: " << launcher.state.methode << "  (mode " << launcher.state.modus
+        << ", language " << launcher.state.language << ")\n"
+        << "Selected plots: "
+        << c.scalar("select count(*) from site_state where status = 1").as_text() << "\n";
+    print_summary(c, launcher.state.db_f_name, out);
+    return 0;
+}
+
+const std::vector<std::string> commands = {"new", "sql", "summary"};
 
 } // namespace
 
 int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
               std::ostream& err) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        (args.empty() ? err : out) << usage;
-        return args.empty() ? 2 : 0;
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        out << usage;
+        return 0;
     }
     try {
+        if (args.empty() || std::find(commands.begin(), commands.end(), args[0]) == commands.end())
+            return start_up(args, out, err);
         const std::string& cmd = args[0];
         if (cmd == "new") return command_new(args, out);
         if (cmd == "sql") return command_sql(args, in, out);
-        if (cmd == "summary") return command_summary(args, out);
-        err << "tsm-batch: unknown command '" << cmd << "'\n" << usage;
-        return 2;
-    } catch (const std::invalid_argument& e) {
+        return command_summary(args, out);
+    } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
         return 2;
     } catch (const std::exception& e) {

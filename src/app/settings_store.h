@@ -5,7 +5,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace app {
 
@@ -25,7 +27,8 @@ public:
     virtual std::int32_t read_integer(const std::string& name) const = 0; // throws when missing
     virtual void write_string(const std::string& name, const std::string& value) = 0;
     virtual void write_integer(const std::string& name, std::int32_t value) = 0;
-    // Names in the order first written (for tests and the first-start check).
+    // Names in the order first written (for tests and the first-start check); the user's
+    // store lists them in its own order.
     virtual std::vector<std::string> value_names() const = 0;
 };
 
@@ -37,7 +40,7 @@ public:
 // The store in memory, for tests.
 class MemorySettingsStore : public SettingsStore {
 public:
-    bool key_exists() const override { return exists_; }
+    bool key_exists() const override { return exists_ || !entries_.empty(); }
     void create_key() override { exists_ = true; }
     bool has_value(const std::string& name) const override;
     std::string read_string(const std::string& name) const override;
@@ -61,7 +64,17 @@ private:
 
 // The user's store: QSettings in the native format (the registry key HKCU\Software\tsm
 // on Windows, ~/.config/tsm/tsm.conf on Linux), or, when the environment variable
-// TSM_SETTINGS names a file, that INI file instead.
+// TSM_SETTINGS names a file, that INI file instead. The key exists when it holds any
+// value (or after create_key on this object): a missing or empty file is a first start.
+// Every write is flushed at once, so other running copies see it value by value.
+// Throws SettingsError naming the file when it cannot be read or is damaged, and when
+// a write cannot be saved.
 std::unique_ptr<SettingsStore> open_user_settings();
+// Where open_user_settings() keeps the values: the file, or the registry key on Windows.
+std::string user_settings_location();
+
+// A value's text as a 32-bit integer (blanks around it allowed); SettingsError naming
+// the value when the text is no such number.
+std::int32_t settings_integer(const std::string& name, const std::string& text);
 
 } // namespace app

@@ -51,14 +51,37 @@ TEST(Batch, SqlPrintsTheLastQueryAsTabSeparatedText) {
 }
 
 TEST(Batch, UsageErrors) {
-    EXPECT_EQ(batch({}).code, 2);
-    EXPECT_EQ(batch({"frobnicate"}).code, 2);
     EXPECT_EQ(batch({"sql", "only-one-argument"}).code, 2);
+    EXPECT_EQ(batch({"new"}).code, 2);
     EXPECT_EQ(batch({"--help"}).code, 0);
     test::TempDir dir;
     const BatchRun missing = batch({"summary", (dir / "none.db").string()});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("none.db"), std::string::npos);
+}
+
+// Without a command the program starts as the windowed one does: settings, database,
+// adaptation, selection states; then a summary, or the run with "go".
+TEST(Batch, StartUpLikeTheWindowedProgram) {
+    test::TempDir dir;
+    const std::string db = (dir / "demo.db").string();
+    ASSERT_EQ(batch({"new", db, "--demo"}).code, 0);
+    setenv("TSM_SETTINGS", (dir / "settings.ini").c_str(), 1);
+    setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
+
+    const BatchRun first = batch({"DB=" + db});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_NE(first.out.find("Method: TSM"), std::string::npos) << first.out;
+    EXPECT_NE(first.out.find("plots:        11"), std::string::npos) << first.out;
+
+    const BatchRun go = batch({"DB=" + db, "go"});
+    EXPECT_NE(go.code, 0);
+    EXPECT_NE(go.err.find("no simulator"), std::string::npos) << go.err;
+
+    const BatchRun bad = batch({"DB=" + db, "RC=x2"});
+    EXPECT_EQ(bad.code, 1);
+    unsetenv("TSM_SETTINGS");
+    unsetenv("ODBCINI");
 }
 
 } // namespace

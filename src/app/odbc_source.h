@@ -1,0 +1,28 @@
+// odbc_source.h --- pointing the user's ODBC data source T_S_M at the current database.
+#pragma once
+
+#include "app/dialogs.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace app {
+
+// The file of the user's ODBC data sources: $ODBCINI when set, else $HOME/.odbc.ini;
+// empty when neither is set.
+std::filesystem::path user_odbc_ini();
+
+// The text of an odbc.ini with DBQ and Database of the section [T_S_M] set to db_path
+// (added at the end of the section when absent); every other line as it was. Nothing
+// when the file has no such section: the user sets the data source up, never we.
+std::optional<std::string> with_odbc_database(const std::string& ini_text,
+                                              const std::string& db_path);
+
+// Points the data source T_S_M (the user's odbc.ini; the registry on Windows) at db_path,
+// so that external statistics scripts find the database. When the source is missing or
+// cannot be written: the message "Please add T_S_M as MS-ACCESS user-datasource for ODBC"
+// titled "ODBC error", and false.
+bool update_odbc_source(const std::string& db_path, Dialogs& dialogs);
+
+} // namespace app
