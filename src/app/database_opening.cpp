@@ -115,7 +115,7 @@ ConnectionParts find_connection_parts(const std::vector<std::string>& elements) 
 std::string data_source_path(const std::string& data_source) {
     std::string path = data_source;
     if (!path.empty() && path.back() == ';') path.pop_back();
-    return trim_blanks(path);
+    return db::trim(path);
 }
 
 std::string connection_string_path(const std::string& connection_string) {

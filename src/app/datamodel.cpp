@@ -2,6 +2,7 @@
 #include "app/datamodel.h"
 
 #include "db/db_error.h"
+#include "db/text.h"
 
 #include <utility>
 
@@ -105,7 +106,7 @@ std::string stored_model(db::Connection& conn) {
 std::optional<std::string> read_or_create_method(SchemaSteps& steps, SettingsStore& settings,
                                                  ProgramState& state) {
     if (steps.connection().has_table("cbi_setting")) {
-        std::string method = trim_blanks(stored_model(steps.connection()));
+        std::string method = db::trim(stored_model(steps.connection()));
         state.methode = method;
         write_method(settings, method);
         return method;
@@ -138,9 +139,9 @@ void add_state_tables(SchemaSteps& steps) {
 void settle_method(SchemaSteps& steps, SettingsStore& settings, ProgramState& state) {
     steps.create_if_missing("cbi_setting", "select \"TSM         \" as model into cbi_setting ");
     const std::string model = stored_model(steps.connection());
-    write_method(settings, trim_blanks(model));
+    write_method(settings, db::trim(model));
     state.caption = "DuvureRiruvovAraderivo; Model=" + model;
-    state.methode = trim_blanks(model);
+    state.methode = db::trim(model);
 }
 
 void add_parameter_columns(SchemaSteps& steps) {
@@ -166,13 +167,6 @@ void add_selection_lists(SchemaSteps& steps) {
 }
 
 } // namespace
-
-std::string trim_blanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 Adaptation adapt_datamodel(db::Connection& conn, SettingsStore& settings, ProgramState& state) {
     SchemaSteps steps(conn);

@@ -21,13 +21,6 @@ std::string where(const std::string& file_name, int line) {
 
 } // namespace
 
-std::string strip_blanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return std::string(text.substr(first, last - first + 1));
-}
-
 IniFile IniFile::parse(std::istream& in, const std::string& file_name) {
     IniFile ini;
     std::string raw;
@@ -38,7 +31,7 @@ IniFile IniFile::parse(std::istream& in, const std::string& file_name) {
         ++number;
         if (!raw.empty() && raw.back() == '\r') raw.pop_back();
         if (number == 1 && raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
-        const std::string line = strip_blanks(raw);
+        const std::string line = db::trim(raw);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             if (line.back() != ']') {
@@ -46,7 +39,7 @@ IniFile IniFile::parse(std::istream& in, const std::string& file_name) {
                                         "ignored, a section name lacks its ']'");
                 continue;
             }
-            section = db::lower(strip_blanks(line.substr(1, line.size() - 2)));
+            section = db::lower(db::trim(line.substr(1, line.size() - 2)));
             ini.sections_[section];
             in_section = true;
             continue;
@@ -62,8 +55,8 @@ IniFile IniFile::parse(std::istream& in, const std::string& file_name) {
                                     "', a key before the first [section]");
             continue;
         }
-        const std::string key = db::lower(strip_blanks(line.substr(0, eq)));
-        ini.sections_[section].try_emplace(key, unquoted(strip_blanks(line.substr(eq + 1))));
+        const std::string key = db::lower(db::trim(line.substr(0, eq)));
+        ini.sections_[section].try_emplace(key, unquoted(db::trim(line.substr(eq + 1))));
     }
     return ini;
 }
@@ -98,14 +91,13 @@ std::filesystem::path ini_path(const std::filesystem::path& program_dir) {
 }
 
 std::string language_code(std::string_view value) {
-    return db::iequals(strip_blanks(value), "D") ? "D" : "E";
+    return db::iequals(db::trim(value), "D") ? "D" : "E";
 }
 
 void apply_ini_rules(const IniFile& ini, ProgramState& state) {
     if (ini.has_section("SETUP")) {
         state.language = language_code(ini.value_or("SETUP", "lang", "D"));
-        state.system_tag =
-            strip_blanks(ini.value_or("SETUP", "sys", "int")) == "bio" ? "bio" : "int";
+        state.system_tag = db::trim(ini.value_or("SETUP", "sys", "int")) == "bio" ? "bio" : "int";
         state.database = ini.value_or("SETUP", "DB", "?");
     }
     if (ini.has_section("MODUS"))

@@ -47,8 +47,6 @@ private:
     std::vector<std::string> warnings_;
 };
 
-// Text without its leading and trailing blanks and tabs.
-std::string strip_blanks(std::string_view text);
 
 // The initialisation file of a program in program_dir: program_dir/tsm.ini.
 std::filesystem::path ini_path(const std::filesystem::path& program_dir);

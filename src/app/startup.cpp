@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/ini_file.h"
+#include "db/text.h"
 
 #include <exception>
 #include <sstream>
@@ -166,7 +167,7 @@ void apply_activation_rules(ProgramState& state, LauncherState& launcher,
 
 void check_method(const ProgramState& state, LauncherState& launcher, Dialogs& dialogs,
                   const std::string& model) {
-    if (strip_blanks(state.methode) == strip_blanks(model)) return;
+    if (db::trim(state.methode) == db::trim(model)) return;
     dialogs.show_message(" attention", "method not changeable");
     launcher.method_field = state.methode;
 }

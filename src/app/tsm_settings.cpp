@@ -3,6 +3,7 @@
 
 #include "app/datamodel.h"
 #include "db/db_error.h"
+#include "db/text.h"
 
 #include <filesystem>
 
@@ -163,7 +164,7 @@ void TsmSettings::store_method(db::Connection& conn) {
         cbi.append();
     else
         cbi.edit();
-    cbi.set_field("model", trim_blanks(fields.method));
+    cbi.set_field("model", db::trim(fields.method));
     cbi.post();
 }
 

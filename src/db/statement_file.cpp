@@ -8,16 +8,7 @@
 #include <sstream>
 
 namespace db {
-namespace {
-
-std::string trim(const std::string& s) {
-    const auto not_blank = [](unsigned char c) { return !std::isspace(c); };
-    auto b = std::find_if(s.begin(), s.end(), not_blank);
-    auto e = std::find_if(s.rbegin(), s.rend(), not_blank).base();
-    return b < e ? std::string(b, e) : std::string();
-}
-
-} // namespace
+namespace {} // namespace
 
 bool StatementScript::is_command(const std::string& statement) {
     const std::string low = lower(statement);
@@ -28,7 +19,7 @@ bool StatementScript::is_command(const std::string& statement) {
 
 std::optional<Dataset> StatementScript::run_one(const std::string& statement, bool ignore_failure,
                                                 bool keep) {
-    if (trim(statement).empty()) return std::nullopt;
+    if (db::trim(statement).empty()) return std::nullopt;
     if (before_each_) before_each_(statement);
     ++run_;
     try {
@@ -49,7 +40,7 @@ std::optional<Dataset> StatementScript::run(const std::string& script) {
     std::string line, current;
     bool ignore_failure = false;
     while (std::getline(in, line)) {
-        line = trim(line);
+        line = db::trim(line);
         if (line.find('#') != std::string::npos || line.empty() || line[0] == '\'') continue;
         if (line == "go") {
             run_one(current, ignore_failure, false);

@@ -9,6 +9,8 @@ namespace db {
 
 std::string lower(std::string s);
 std::string upper(std::string s);
+// Without surrounding blanks, tabs and line ends.
+std::string trim(std::string_view text);
 // Equal without regard to ASCII case.
 bool iequals(std::string_view a, std::string_view b);
 // The text between quote characters, an inner quote doubled: quoted("it's", '\'') = 'it''s'.
