@@ -1,0 +1,30 @@
+// tsm: the windowed workbench.
+#include "app/launcher.h"
+#include "app/settings_store.h"
+#include "ui/launcher_window.h"
+#include "ui/qt_dialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <filesystem>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("tsm");
+    QApplication::setStyle("Fusion");
+    ui::QtDialogs dialogs;
+    try {
+        std::vector<std::string> args(argv + 1, argv + argc);
+        auto store = app::open_user_settings();
+        const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
+        app::Launcher launcher(*store, dialogs, app::startup_context(args, dir));
+        launcher.create();
+        ui::Tsrb_UIF window(launcher, dialogs);
+        dialogs.set_parent(&window);
+        window.show();
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, "tsm", QString::fromStdString(e.what()));
+        return 1;
+    }
+}

@@ -1,0 +1,85 @@
+// The launcher window on the offscreen platform: captions, layout, activation rules.
+#include "app/launcher.h"
+#include "app/settings_store.h"
+#include "db/new_database.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+#include "ui/launcher_window.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+class LauncherWindow : public ::testing::Test {
+protected:
+    void start(const std::string& language, std::vector<std::string> args = {}) {
+        db::create_experiment_database(database, true).close();
+        store.create_key();
+        store.write_string("database", database.string());
+        store.write_string("language", language);
+        store.write_integer("recalc_bat", 1);
+        app::StartupContext context = app::startup_context(args, dir.path());
+        context.write_first_start = [](app::SettingsStore&, const std::string&,
+                                       const std::string&) { FAIL() << "not a first start"; };
+        launcher = std::make_unique<app::Launcher>(store, dialogs, context);
+        launcher->create();
+        window = std::make_unique<ui::Tsrb_UIF>(*launcher, dialogs);
+        window->first_show();
+        window->activate();
+    }
+    bool visible(const char* name) { return !window->button(name)->isHidden(); }
+    std::string text(const char* name) { return window->button(name)->text().toStdString(); }
+
+    test::TempDir dir;
+    std::filesystem::path database = dir / "demo.db";
+    app::MemorySettingsStore store;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<app::Launcher> launcher;
+    std::unique_ptr<ui::Tsrb_UIF> window;
+};
+
+TEST_F(LauncherWindow, EnglishWithEveryButton) {
+    start("E");
+    EXPECT_EQ(text("plot_selection"), "Plot &Selection");
+    EXPECT_EQ(text("database_choice"), "Change System &Database");
+    for (const char* b : {"parameters", "sql_module", "data_transfer", "settings"})
+        EXPECT_TRUE(visible(b)) << b;
+    EXPECT_FALSE(visible("outlier"));
+    EXPECT_EQ(window->database_label()->text().toStdString(), "system database=demo.db");
+    EXPECT_EQ(window->windowTitle().toStdString().rfind("DuvureRiruvovAraderivo; Model=TSM", 0),
+              0u);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
+    // Every plot got its selection state.
+    EXPECT_EQ(launcher->connection()
+                  .scalar("select count(*) from field_description f left join site_state s "
+                          "on f.FL_ID = s.FL_ID where s.FL_ID is null")
+                  .as_int(),
+              0);
+}
+
+TEST_F(LauncherWindow, GermanCompactLayout) {
+    start("D");
+    EXPECT_EQ(text("plot_selection"), "Daten Verarbeiten");
+    EXPECT_EQ(text("end"), "Ende");
+    EXPECT_FALSE(visible("climate"));
+    EXPECT_FALSE(visible("parameters"));
+    EXPECT_FALSE(launcher->state.power);
+    const QRect plots = window->button("plot_selection")->geometry();
+    EXPECT_EQ(plots.top(), 135);
+    EXPECT_EQ(plots.height(), 45);
+    EXPECT_EQ(window->button("database_choice")->geometry().top(), 265);
+    EXPECT_EQ(window->database_label()->geometry().top(), 315);
+}
+
+TEST_F(LauncherWindow, MethodCodeOnTheCommandLine) {
+    start("E", {"M=HHE"});
+    EXPECT_EQ(launcher->state.modus, "KORVEX");
+    EXPECT_EQ(launcher->settings.fields.method, "HUBAHE");
+    for (const char* b : {"settings", "parameters", "data_transfer"})
+        EXPECT_FALSE(window->button(b)->isEnabled()) << b;
+    EXPECT_EQ(window->status_panel(0)->text().toStdString(), "KORVEX 2014");
+}
+
+} // namespace
