@@ -1,8 +1,10 @@
 // tsm: the windowed workbench.
 #include "app/launcher.h"
 #include "app/settings_store.h"
+#include "ui/confirm_dialog.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
+#include "ui/settings_window.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -21,6 +23,10 @@ int main(int argc, char** argv) {
         launcher.create();
         ui::Tsrb_UIF window(launcher, dialogs);
         dialogs.set_parent(&window);
+        ui::ConfirmingDialogs confirming(dialogs, &window);
+        ui::Tfrm_tsmsetting settings_window(
+            launcher.settings, [&] { return &launcher.connection(); }, confirming, &window);
+        window.set_window_opener("settings", [&] { settings_window.exec(); });
         window.show();
         return QApplication::exec();
     } catch (const std::exception& e) {
