@@ -21,6 +21,11 @@ db::Connection& Launcher::connection() {
 
 void Launcher::create() {
     create_launcher(state, view, store_, dialogs_, context_);
+    if (!view.ini_warnings.empty()) {
+        std::string text;
+        for (const auto& w : view.ini_warnings) text += w + "\n";
+        dialogs_.show_message("tsm.ini", text);
+    }
     link.connection_string = compose_connection_string(state.provider, state.db_f_name);
 }
 

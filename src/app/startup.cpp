@@ -1,6 +1,7 @@
 // startup.cpp --- the launcher's creation and activation logic.
 #include "app/startup.h"
 
+#include "app/database_opening.h"
 #include "app/ini_file.h"
 #include "db/text.h"
 
@@ -91,7 +92,7 @@ void read_settings(ProgramState& state, SettingsStore& settings, Dialogs& dialog
                    const FileExists& file_exists) {
     if (state.database == "?") state.database = settings.read_string("database");
     if (!file_exists(state.database)) {
-        if (auto chosen = dialogs.choose_file(state.database_question, "access|*.accdb; *.mdb")) {
+        if (auto chosen = dialogs.choose_file(state.database_question, database_file_filter)) {
             state.database = *chosen;
             settings.write_string("database", state.database);
         }

@@ -4,7 +4,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <filesystem>
@@ -120,11 +123,22 @@ void Tsrb_UIF::activate() {
 
 void Tsrb_UIF::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (shown_) return;
     first_show();
+    returning_ = true; // the first activation follows the first show
 }
 
+// The launcher is activated when the user returns to it from another window of the
+// program, not when a message box, file dialog or another program lets go of it.
 bool Tsrb_UIF::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && shown_) activate();
+    if (event->type() == QEvent::WindowDeactivate) {
+        QWidget* next = QApplication::activeWindow();
+        returning_ = next && next != this && !qobject_cast<QMessageBox*>(next) &&
+                     !qobject_cast<QFileDialog*>(next) && !qobject_cast<QInputDialog*>(next);
+    } else if (event->type() == QEvent::WindowActivate && shown_ && returning_) {
+        returning_ = false;
+        activate();
+    }
     return QMainWindow::event(event);
 }
 

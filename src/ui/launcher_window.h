@@ -50,6 +50,7 @@ private:
     QLabel* panel1_ = nullptr;
     bool shown_ = false;
     bool activating_ = false;
+    bool returning_ = false; // the next activation runs the launcher's activation
 };
 
 } // namespace ui
