@@ -79,22 +79,27 @@ private:
     std::unique_ptr<jet::TranslationCache> cache_;
 };
 
-// Commits on commit(), rolls back when destroyed before.
+// Commits on commit(), rolls back when destroyed before. With join_open, a transaction
+// already open on the connection is joined instead: its owner commits or rolls back.
 class Transaction {
 public:
-    explicit Transaction(Connection& c) : c_(c) { c_.begin(); }
+    explicit Transaction(Connection& c, bool join_open = false)
+        : c_(c), owner_(!(join_open && c.in_transaction())) {
+        if (owner_) c_.begin();
+    }
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
     ~Transaction() {
-        if (!done_) c_.rollback();
+        if (owner_ && !done_) c_.rollback();
     }
     void commit() {
-        c_.commit();
+        if (owner_) c_.commit();
         done_ = true;
     }
 
 private:
     Connection& c_;
+    bool owner_;
     bool done_ = false;
 };
 

@@ -1,1 +1,208 @@
-// placeholder
+// run_driver.cpp --- one simulation run over the selected plots.
+#include "sim/run_driver.h"
+
+#include "db/db_error.h"
+#include "db/statement_file.h"
+#include "sim/bat.h"
+#include "sim/soil_properties.h"
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace sim {
+
+const char* const remove_sim_result_and_status =
+    " DELETE sim_result.*, site_state.status FROM site_state "
+    " LEFT JOIN sim_result ON site_state.FL_ID = sim_result.FL_ID WHERE site_state.status=1 ";
+const char* const remove_nresult =
+    " DELETE tsm_nresult.* FROM site_state "
+    " LEFT JOIN tsm_nresult ON site_state.FL_ID = tsm_nresult.FL_ID WHERE site_state.status=1 ";
+const char* const remove_zbv =
+    " DELETE tsm_zbv.* FROM site_state "
+    " LEFT JOIN tsm_zbv ON site_state.FL_ID = tsm_zbv.FL_ID WHERE site_state.status=1 ";
+const char* const remove_sim_result =
+    " DELETE sim_result.* FROM site_state "
+    " LEFT JOIN sim_result ON site_state.FL_ID = sim_result.FL_ID WHERE site_state.status=1 ";
+const char* const remove_str_result = " DELETE str_result.* FROM str_result ";
+
+namespace {
+
+// A run under way keeps `running` set; however it ends, the flag is cleared, so that
+// whoever waits for the run does not wait for ever.
+class RunningFlag {
+public:
+    explicit RunningFlag(Simulator& sim) : sim_(sim) { sim_.running = true; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+    ~RunningFlag() { sim_.running = false; }
+
+private:
+    Simulator& sim_;
+};
+
+void call(const RunStep& step, RunContext& ctx) {
+    if (!step) return;
+    step(ctx);
+    ctx.observer.process_events();
+}
+
+void disable_controls(Simulator& sim) {
+    sim.calculate_enabled = false;
+    sim.calculate_caption = "close";
+    sim.database_enabled = false;
+    sim.recalc_bat_enabled = false;
+}
+
+void enable_controls(Simulator& sim) {
+    sim.database_enabled = true;
+    sim.calculate_enabled = true;
+    sim.recalc_bat_enabled = true;
+}
+
+void prepare_work_tables(RunContext& ctx) {
+    ctx.conn.execute_ignoring_failure(" create table tmp_time_scen (fl_id int, yr int ) ");
+    ctx.conn.execute_ignoring_failure(" create index fdix2 on field_description (fl_id) ");
+    ctx.conn.execute_ignoring_failure(" create index fdix on field_description (climate_id) ");
+    if (!ctx.conn.has_table("sim_result"))
+        ctx.conn.execute(" create table sim_result (fl_id int, m_ix int, year_ int,  year_num "
+                         "int, sim_value double) ");
+}
+
+void prepare_tsm(RunContext& ctx, const RunSteps& steps) {
+    call(steps.input_quantities, ctx);
+    call(steps.time_frame, ctx);
+    call(steps.organic_inputs, ctx);
+    call(steps.soil_properties, ctx);
+    call(steps.climate_bat, ctx);
+    ctx.observer.process_events();
+}
+
+bool is_humus_balance(const std::string& method) {
+    return method.rfind("HUBA", 0) == 0 || method == "NULL";
+}
+
+void run_method_branches(RunContext& ctx, const RunSteps& steps) {
+    const std::string& method = ctx.sim.methode;
+    if (method == "STAND") {
+        call(steps.soil_properties, ctx);
+        call(steps.stand, ctx);
+    }
+    if (method == "HUMOD") {
+        call(steps.soil_properties, ctx);
+        call(steps.n_deposition, ctx);
+        call(steps.humod, ctx);
+    }
+    if (method == "SALCA") {
+        call(steps.soil_properties, ctx);
+        call(steps.salca, ctx);
+    }
+    if (is_humus_balance(method)) {
+        call(steps.humus_balance, ctx);
+        call(steps.soil_properties, ctx);
+    }
+}
+
+bool window_closes(const RunContext& ctx) {
+    return ctx.sim.singlemode || ctx.state.go_on || ctx.state.modus == "ORV";
+}
+
+} // namespace
+
+void select_plots(db::Connection& conn, const Simulator& sim) {
+    if (sim.sel_id == "?") return;
+    conn.execute(" update site_state set status=0");
+    conn.execute(" update site_state set status=1 where fl_id=" + sim.sel_id);
+}
+
+void run_statement_file(db::Connection& conn, const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read the statement file " + path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    db::StatementScript(conn).run(text.str());
+}
+
+void run_pre_processing(db::Connection& conn, const Simulator& sim) {
+    if (sim.pre_proc_query != "?") run_statement_file(conn, sim.pre_proc_query);
+}
+
+void run_post_processing(RunContext& ctx) {
+    if (ctx.sim.pst_processing) run_statement_file(ctx.conn, ctx.sim.pst_proc_query);
+}
+
+void remove_earlier_results(db::Connection& conn) {
+    // A result table that does not exist yet holds no results to remove (a new database
+    // has no tsm_zbv before its first final stage).
+    if (conn.has_table("sim_result")) conn.execute(remove_sim_result_and_status);
+    if (conn.has_table("tsm_nresult")) conn.execute(remove_nresult);
+    if (conn.has_table("tsm_zbv")) conn.execute(remove_zbv);
+    if (conn.has_table("sim_result")) conn.execute(remove_sim_result);
+    conn.execute_ignoring_failure(remove_str_result);
+}
+
+void run(RunContext& ctx, const RunSteps& steps) {
+    Simulator& sim = ctx.sim;
+    RunningFlag running(sim);
+    disable_controls(sim);
+    sim.messages.clear();
+    for (const std::string& line : opening_messages(sim, clock_time())) ctx.message(line);
+
+    select_plots(ctx.conn, sim);
+    run_pre_processing(ctx.conn, sim);
+
+    sim.recalc_bat = sim.recalc_bat_box;
+    if (sim.recalc_bat) call(steps.load_bat_coefficients, ctx);
+    prepare_work_tables(ctx);
+    remove_earlier_results(ctx.conn);
+
+    if (sim.methode.empty()) sim.methode = "TSM";
+    if (sim.methode == "TSM") prepare_tsm(ctx, steps);
+    run_method_branches(ctx, steps);
+    if (steps.final_stage) steps.final_stage(ctx, sim.methode);
+
+    enable_controls(sim);
+}
+
+CalculateOutcome press_calculate(RunContext& ctx, const RunSteps& steps) {
+    if (ctx.sim.calculate_caption == "close") {
+        const bool close = window_closes(ctx);
+        ctx.observer.process_events();
+        return close ? CalculateOutcome::close_window : CalculateOutcome::nothing;
+    }
+    try {
+        run(ctx, steps);
+        return CalculateOutcome::completed;
+    } catch (const SoilStop&) {
+        // Its message box has been shown where the soil was checked.
+    } catch (const ClimateError& e) {
+        ctx.dialogs.show_message(e.title(), e.what());
+    } catch (const std::exception& e) {
+        ctx.dialogs.show_message("TSM-simulator", e.what());
+    }
+    return CalculateOutcome::failed;
+}
+
+ActivationOutcome activate_window(Simulator& sim, ActivationContext& ctx, const RunSteps& steps,
+                                  const std::function<bool()>& window_shown) {
+    activate(sim, ctx);
+    RunContext run_ctx{*ctx.connection, sim, ctx.observer, ctx.dialogs, ctx.state};
+    ActivationOutcome outcome;
+    if (sim.auto_mode) {
+        sim.running = sim.nowait;
+        outcome.calculate = press_calculate(run_ctx, steps);
+        outcome.ran = true;
+    } else {
+        select_plots(run_ctx.conn, sim);
+        run_pre_processing(run_ctx.conn, sim);
+    }
+    while (sim.running && window_shown()) ctx.observer.process_events();
+    outcome.end_program = sim.nowait;
+    if (sim.autoclick) {
+        outcome.calculate = press_calculate(run_ctx, steps);
+        outcome.ran = true;
+    }
+    return outcome;
+}
+
+} // namespace sim
