@@ -6,12 +6,22 @@
 #include "sim/result_tables.h"
 #include "test_support.h"
 
+#include <cctype>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <regex>
 #include <sstream>
 
 namespace {
+
+// Whether a text has the shape of a pattern in which 9 stands for any digit.
+bool has_shape(const std::string& text, const std::string& pattern) {
+    if (text.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = std::isdigit(static_cast<unsigned char>(text[i])) != 0;
+        if (pattern[i] == '9' ? !digit : text[i] != pattern[i]) return false;
+    }
+    return true;
+}
 
 using sim::ResultTable;
 
@@ -232,9 +242,8 @@ TEST(RunReport, WritesOneLinePerEntryAndReplacesTheFile) {
     sim::write_run_report(file, {"TSM run started: 10:00:00", "tmp bat :12", "", "last"});
     EXPECT_EQ(read_file(file), "TSM run started: 10:00:00\ntmp bat :12\n\nlast\n");
     sim::write_run_report(file, {sim::job_finished_line()});
-    EXPECT_TRUE(std::regex_match(read_file(file),
-                                 std::regex("job finished: [0-9]{2}:[0-9]{2}:[0-9]{2}\n")));
-    EXPECT_TRUE(std::regex_match(sim::today_iso(), std::regex("[0-9]{4}-[0-9]{2}-[0-9]{2}")));
+    EXPECT_TRUE(has_shape(read_file(file), "job finished: 99:99:99\n")) << read_file(file);
+    EXPECT_TRUE(has_shape(sim::today_iso(), "9999-99-99")) << sim::today_iso();
     EXPECT_THROW(sim::write_run_report(dir / "no" / "such" / "x.txt", {"a"}), std::runtime_error);
 }
 
