@@ -7,6 +7,9 @@
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "sim/run_observer.h"
+#include "sim/run_steps.h"
+#include "sim/simulator.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -114,6 +117,55 @@ std::filesystem::path program_dir() {
     return ec ? std::filesystem::current_path() : exe.parent_path();
 }
 
+// The simulator's message list on standard output.
+class PrintingObserver : public sim::RunObserver {
+public:
+    explicit PrintingObserver(std::ostream& out) : out_(out) {}
+    void message(const std::string& line) override { out_ << line << '\n' << std::flush; }
+    void progress(int, int) override {}
+    void process_events() override {}
+    bool stop_requested() override { return false; }
+
+private:
+    std::ostream& out_;
+};
+
+bool file_exists(const std::string& f) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(f, ec);
+}
+
+// The simulator without its window: activation with the command line ("go" is its "GO"),
+// the run, and the exit code: 0 completed, 1 stopped on an error, 3 prepared but the
+// method's final stage is not part of this version.
+int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dialogs,
+                   const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    sim::Simulator simulator;
+    simulator.database = launcher.view.simulator_database;
+    PrintingObserver observer(out);
+    sim::ActivationContext context{args,
+                                   file_exists,
+                                   store,
+                                   launcher.settings,
+                                   launcher.state,
+                                   dialogs,
+                                   observer,
+                                   launcher.link.connection,
+                                   std::filesystem::current_path().string()};
+    const sim::RunSteps steps = sim::standard_run_steps();
+    const sim::ActivationOutcome outcome =
+        sim::activate_window(simulator, context, steps, [] { return true; });
+    if (outcome.calculate == sim::CalculateOutcome::completed) return 0;
+    const std::string last = simulator.messages.empty() ? "" : simulator.messages.back();
+    if (last == sim::final_stage_missing(simulator.methode)) {
+        err << "tsm-batch: " << last << '\n';
+        return 3;
+    }
+    err << "tsm-batch: the run did not complete"
+        << (last.empty() ? std::string() : " (last message: " + last + ")") << '\n';
+    return 1;
+}
+
 // The start-up of the windowed program without windows, then a summary or the run.
 int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ConsoleDialogs dialogs(err);
@@ -127,14 +179,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     const bool go = launcher.activate();
     // The simulator's parameters, as its activation reads them (a bad number stops here).
-    const SimulatorStart simulator = parse_simulator_args(args, [](const std::string& f) {
-        std::error_code ec;
-        return std::filesystem::is_regular_file(f, ec);
-    });
-    if (go || simulator.auto_mode) {
-        err << "tsm-batch: no simulator is available in this version; nothing was run\n";
-        return 3;
-    }
+    const SimulatorStart simulator = parse_simulator_args(args, file_exists);
+    if (go || simulator.auto_mode) return run_simulation(launcher, *store, dialogs, args, out, err);
     db::Connection& c = launcher.connection();
     out << "Method: " << launcher.state.methode << "  (mode " << launcher.state.modus
         << ", language " << launcher.state.language << ")\n"

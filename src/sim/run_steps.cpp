@@ -1,0 +1,38 @@
+#include "sim/run_steps.h"
+
+#include "sim/soil_properties.h"
+
+namespace sim {
+namespace {
+
+SoilSettings soil_settings(const RunContext& ctx) {
+    SoilSettings s;
+    s.hymode = ctx.sim.hymode;
+    s.h_fc = ctx.sim.parms.hfc;
+    s.h_pwp = ctx.sim.parms.hpwp;
+    s.soil_scheme = ctx.sim.soil_scheme;
+    s.interpol = ctx.sim.interpol;
+    s.app_mode = ctx.state.modus;
+    return s;
+}
+
+} // namespace
+
+std::string final_stage_missing(const std::string& method) {
+    return "the final stage of the method \"" + method +
+           "\" is not part of this version: the preparation is done, no results were computed";
+}
+
+RunSteps standard_run_steps() {
+    RunSteps steps;
+    steps.soil_properties = [](RunContext& ctx) {
+        build_soil_prop(ctx.conn, soil_settings(ctx), ctx.observer, ctx.dialogs);
+    };
+    steps.final_stage = [](RunContext& ctx, const std::string& method) {
+        ctx.message(final_stage_missing(method));
+        throw FinalStageMissing(final_stage_missing(method));
+    };
+    return steps;
+}
+
+} // namespace sim
