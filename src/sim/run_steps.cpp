@@ -1,6 +1,10 @@
 #include "sim/run_steps.h"
 
+#include "sim/climate_preparation.h"
+#include "sim/organic_inputs.h"
 #include "sim/soil_properties.h"
+
+#include <memory>
 
 namespace sim {
 namespace {
@@ -25,6 +29,15 @@ std::string final_stage_missing(const std::string& method) {
 
 RunSteps standard_run_steps() {
     RunSteps steps;
+    // The BAT coefficient nodes stay loaded from run to run, as long as the steps live.
+    auto coefficients = std::make_shared<BatCoefficients>();
+    steps.load_bat_coefficients = [coefficients](RunContext& ctx) { coefficients->load(ctx); };
+    steps.climate_bat = [coefficients](RunContext& ctx) {
+        climate_bat(ctx, coefficients->nodes());
+    };
+    steps.time_frame = time_frame;
+    steps.input_quantities = input_quantities;
+    steps.organic_inputs = organic_inputs;
     steps.soil_properties = [](RunContext& ctx) {
         build_soil_prop(ctx.conn, soil_settings(ctx), ctx.observer, ctx.dialogs);
     };

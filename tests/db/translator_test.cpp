@@ -117,9 +117,9 @@ const FormCase forms[] = {
      "select * from t",
      "3|average\n2|average\n1|Alpha\n"},
     {"group by a constant",
-     {"SELECT FL_ID, 0 as k INTO t FROM meas GROUP BY FL_ID, 0"},
+     {"SELECT FL_ID, 0 as k, -99 as m INTO t FROM meas GROUP BY FL_ID, 0, -99, -99"},
      "select * from t",
-     "1|0\n2|0\n"},
+     "1|0|-99\n2|0|-99\n"},
 };
 
 TEST_F(Translator, StatementForms) {
@@ -258,6 +258,12 @@ TEST_F(Translator, TextWithoutRegardToCase) {
 TEST_F(Translator, NamesOfResultColumns) {
     db::Dataset d = c.open("select FL_ID, area * 2, plots.name, Str(FL_ID) from plots");
     EXPECT_EQ(d.field_names(), (std::vector<std::string>{"FL_ID", "Expr1000", "name", "Expr1001"}));
+}
+
+TEST_F(Translator, ColumnsOfNestedJoinsKeepTheirNames) {
+    c.execute("SELECT p.FL_ID, m.FL_ID AS m_fl, s.status INTO t FROM plots p INNER JOIN "
+              "(meas m INNER JOIN state s ON m.FL_ID = s.FL_ID) ON p.FL_ID = m.FL_ID");
+    EXPECT_EQ(c.columns("t"), (std::vector<std::string>{"FL_ID", "m_fl", "status"}));
 }
 
 TEST_F(Translator, AliasUsedLaterInTheSameList) {

@@ -95,6 +95,10 @@ std::string Emitter::select_items(const SelectCore& c) {
             aliases_[lower(item.alias)] = item.expr;
         } else if (item.expr->kind != Expr::Kind::column) {
             s += " AS " + quote_name("Expr" + std::to_string(unnamed++));
+        } else if (item.expr->text != "*") {
+            // A column keeps its name; SQLite would rename one that comes out of a
+            // nested join ("ITEM_IX:1").
+            s += " AS " + quote_name(item.expr->text);
         }
     }
     if (!rowid_of_.empty()) { // only the outermost select of an editable query
@@ -107,7 +111,12 @@ std::string Emitter::select_items(const SelectCore& c) {
 // SQLite reads a whole number in GROUP BY or ORDER BY as a column number; Jet reads it
 // as a constant.
 std::string Emitter::grouping_term(const ExprPtr& e) {
-    if (e->kind == Expr::Kind::integer) return "CAST(" + expr(e) + " AS INTEGER)";
+    const auto number = [](const ExprPtr& x) {
+        return x->kind == Expr::Kind::integer || x->kind == Expr::Kind::real;
+    };
+    const bool constant =
+        number(e) || (e->kind == Expr::Kind::unary && e->text != "not" && number(e->args[0]));
+    if (constant) return "CAST(" + expr(e) + " AS NUMERIC)";
     return expr(e);
 }
 

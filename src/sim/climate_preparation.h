@@ -1,0 +1,49 @@
+// climate_preparation.h --- the steps of a run that build the plots' time frame, their
+// yearly tillage and irrigation record, their yearly climate and the yearly biologically
+// active time (BAT) in `tmp_bat`.
+#pragma once
+
+#include "sim/bat.h"
+#include "sim/run_driver.h"
+
+namespace sim {
+
+// The BAT coefficient nodes in force for the whole program run: the built-in nodes until
+// `wmzprm` replaces them. The run driver's hooks are bound through load_step() and
+// climate_step(); the object must outlive the steps it hands out.
+class BatCoefficients {
+public:
+    const WmzTable& nodes() const { return nodes_; }
+
+    // Loads the rows of `wmzprm` over the nodes in force. A missing table changes
+    // nothing; a table the BAT function cannot use (more than seven rows, a value that
+    // is not a number, fine fractions not ascending) changes nothing and writes a line
+    // to the message list.
+    void load(RunContext& ctx);
+
+    RunStep load_step() {
+        return [this](RunContext& ctx) { load(ctx); };
+    }
+    RunStep climate_step() const;
+
+private:
+    WmzTable nodes_ = builtin_wmz_nodes;
+};
+
+// Time frame, tillage and irrigation of the selected plots: `tmp_time_int`,
+// `tmp_time_scen` (one row per plot and year from its first to its last cultivation
+// year), `tmp_tirgint`, `tmp_tirg_pattern` and `tmp_last_tillage`. In the regional mode
+// the tillage and irrigation rows apply to their share of the plot. A failing statement
+// throws db::Error.
+void time_frame(RunContext& ctx);
+
+// Climate and BAT of the selected plots: `tmp_bat` from the plots' stored mean BAT when
+// the BAT is not recalculated; otherwise `beregnung_jsum`, `eff_climate` (with `z_cnt`
+// scenario repetitions of each plot's years), `clim4sim`, the yearly BAT computed with
+// `nodes` (built-in computation on) and the estimate `tmp_hlpcinit`. Needs the tables of
+// time_frame() and `tmp_soil_prop`. Two soil rows of one plot, or a year with a negative
+// mean temperature (also a year without station data), show their message box and throw
+// SoilStop; the rows computed before stay written. A failing statement throws db::Error.
+void climate_bat(RunContext& ctx, const WmzTable& nodes);
+
+} // namespace sim
