@@ -94,6 +94,9 @@ void Connection::configure() {
     execute_native("SELECT count(*) FROM sqlite_master"); // fails on a file that is not SQLite
     Statement wal(db_, "", "PRAGMA journal_mode=WAL");
     wal.step();
+    // Work tables of a run are built and joined in bulk: keep temporary tables and a
+    // larger page cache in memory.
+    execute_native("PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536");
 }
 
 void Connection::execute_native(const std::string& sqlite_text) {
