@@ -1,6 +1,7 @@
 // bench_database: how fast the database layer carries the run's typical statements on
 // large experiment databases (generation, work tables by SELECT ... INTO, joined updates).
 #include "db/connection.h"
+#include "db/new_database.h"
 #include "synthetic_database.h"
 
 #include <chrono>
@@ -51,9 +52,7 @@ void run(int plots, int years) {
                 "(%9.0f plot-years/s)\n",
                 plots, years, made, ran, plot_years / ran);
     c.close();
-    std::filesystem::remove(file);
-    std::filesystem::remove(file.string() + "-wal");
-    std::filesystem::remove(file.string() + "-shm");
+    db::remove_database_files(file);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/console_dialogs.h"
 #include "app/program_state.h"
 #include "db/connection.h"
+#include "db/new_database.h"
 #include "sim/run_driver.h"
 #include "sim/run_steps.h"
 #include "synthetic_database.h"
@@ -58,7 +59,7 @@ void measure(int plots, int years) {
     const double plot_years = static_cast<double>(plots) * years;
     std::printf("%5d plots x %d years: preparation %6.2f s (again %6.2f s), %8.0f plot-years/s\n",
                 plots, years, first, second, plot_years / second);
-    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(file.string() + suffix);
+    db::remove_database_files(file);
 }
 
 } // namespace

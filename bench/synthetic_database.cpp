@@ -76,7 +76,7 @@ void add_plots(db::Connection& c, int plots, int years, std::mt19937& rng) {
 } // namespace
 
 void make_synthetic_database(const std::filesystem::path& file, int plots, int years) {
-    std::filesystem::remove(file);
+    db::remove_database_files(file);
     db::Connection c = db::create_experiment_database(file, false);
     std::mt19937 rng(20261210);
     db::Transaction tr(c);

@@ -5,6 +5,12 @@
 
 namespace db {
 
+void remove_database_files(const std::filesystem::path& file) noexcept {
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(file.string() + suffix, ec);
+}
+
 Connection create_experiment_database(const std::filesystem::path& file, bool with_demo) {
     Connection c = Connection::create(file);
     try {
@@ -14,9 +20,7 @@ Connection create_experiment_database(const std::filesystem::path& file, bool wi
         tr.commit();
     } catch (const Error& e) {
         c.close(); // before the file is removed
-        std::error_code ec;
-        for (const char* suffix : {"", "-wal", "-shm"})
-            std::filesystem::remove(file.string() + suffix, ec);
+        remove_database_files(file);
         throw Error("The new database '" + file.string() +
                     "' could not be built: " + e.engine_message());
     }

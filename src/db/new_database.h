@@ -12,4 +12,7 @@ namespace db {
 // a failure leaves no file behind.
 Connection create_experiment_database(const std::filesystem::path& file, bool with_demo);
 
+// Removes a database file with its write-ahead journal and shared-memory index.
+void remove_database_files(const std::filesystem::path& file) noexcept;
+
 } // namespace db

@@ -100,7 +100,10 @@ Translation Emitter::insert(const InsertStmt& s) {
     Translation t;
     t.main = "INSERT INTO " + table_name(s.table, s.in_file);
     if (!s.columns.empty()) t.main += " (" + join_list(s.columns) + ")";
-    if (s.select) return t.main += " " + select(*s.select), t;
+    if (s.select) {
+        t.main += " " + select(*s.select);
+        return t;
+    }
     t.main += " VALUES ";
     for (std::size_t r = 0; r < s.rows.size(); ++r) {
         t.main += r ? ", (" : "(";
@@ -264,8 +267,10 @@ Translation Emitter::alter_table(const AlterTableStmt& s) {
     Translation t;
     t.kind = Translation::Kind::schema;
     t.main = "ALTER TABLE " + quote_name(s.table);
-    if (s.action == AlterTableStmt::Action::drop)
-        return t.main += " DROP COLUMN " + quote_name(s.column.name), t;
+    if (s.action == AlterTableStmt::Action::drop) {
+        t.main += " DROP COLUMN " + quote_name(s.column.name);
+        return t;
+    }
     std::string type = sqlite_type(s.column.type);
     if (type.find("PRIMARY KEY") != std::string::npos) type = "INTEGER";
     t.main += " ADD COLUMN " + quote_name(s.column.name) + " " + type;
