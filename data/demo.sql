@@ -17,17 +17,17 @@ INSERT INTO field_description (FL_ID, Location, versuch_code, site_description, 
 (205, 'Crop rotation trial', '2', '205 sand, straw removed', 'demo data (synthetic)', 2, 2, 'obsval', 0.015, 0, 0, -99, 'sand block; straw removed, no organic amendments', 'Haplic Cambisol (sand), loamy sand'),
 (206, 'Crop rotation trial', '2', '206 sand, straw incorporated + slurry', 'demo data (synthetic)', 2, 2, 'obsval', 0.015, 0, 0, -99, 'sand block; straw incorporated, pig slurry (digestate from 2008) and compost', 'Haplic Cambisol (sand), loamy sand');
 INSERT INTO site_state (FL_ID, status, res_VAL) VALUES
-(101, 0, 0),
-(102, 0, 0),
-(103, 0, 0),
-(104, 0, 0),
-(105, 0, 0),
-(201, 0, 0),
-(202, 0, 0),
-(203, 0, 0),
-(204, 0, 0),
-(205, 0, 0),
-(206, 0, 0);
+(101, 1, 0),
+(102, 1, 0),
+(103, 1, 0),
+(104, 1, 0),
+(105, 1, 0),
+(201, 1, 0),
+(202, 1, 0),
+(203, 1, 0),
+(204, 1, 0),
+(205, 1, 0),
+(206, 1, 0);
 INSERT INTO vc2cls (exp_id, climate_ID) VALUES
 (1, 1),
 (2, 2);

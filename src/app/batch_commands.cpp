@@ -142,6 +142,7 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
                    const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     sim::Simulator simulator;
     simulator.database = launcher.view.simulator_database;
+    simulator.methode = launcher.state.methode; // the database's method, unless "M=" says
     PrintingObserver observer(out);
     sim::ActivationContext context{args,
                                    file_exists,

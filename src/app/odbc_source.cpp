@@ -76,7 +76,7 @@ std::string joined(const std::vector<Line>& lines) {
 }
 
 #ifdef _WIN32
-bool point_source_at(const std::string& db_path) {
+bool point_source_quietly(const std::string& db_path) {
     QSettings sources("HKEY_CURRENT_USER\\Software\\ODBC\\ODBC.INI", QSettings::NativeFormat);
     if (!sources.childGroups().contains(source_name, Qt::CaseInsensitive)) return false;
     sources.setValue(QString(source_name) + "/DBQ", QString::fromStdString(db_path));
@@ -103,7 +103,7 @@ bool write_file_atomically(const std::filesystem::path& file, const std::string&
     return !ec;
 }
 
-bool point_source_at(const std::string& db_path) {
+bool point_source_quietly(const std::string& db_path) {
     const std::filesystem::path file = user_odbc_ini();
     if (file.empty()) return false;
     std::ifstream in(file, std::ios::binary);
@@ -116,6 +116,10 @@ bool point_source_at(const std::string& db_path) {
 #endif
 
 } // namespace
+
+bool point_odbc_source_at(const std::string& db_path) {
+    return point_source_quietly(db_path);
+}
 
 std::filesystem::path user_odbc_ini() {
     if (const char* ini = std::getenv("ODBCINI"); ini && *ini) return ini;
@@ -151,7 +155,7 @@ std::optional<std::string> with_odbc_database(const std::string& ini_text,
 }
 
 bool update_odbc_source(const std::string& db_path, Dialogs& dialogs) {
-    if (point_source_at(db_path)) return true;
+    if (point_odbc_source_at(db_path)) return true;
     dialogs.show_message("ODBC error", "Please add T_S_M as MS-ACCESS user-datasource for ODBC");
     return false;
 }

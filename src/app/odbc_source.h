@@ -25,4 +25,7 @@ std::optional<std::string> with_odbc_database(const std::string& ini_text,
 // titled "ODBC error", and false.
 bool update_odbc_source(const std::string& db_path, Dialogs& dialogs);
 
+// The same without any message: false when the source is missing or cannot be written.
+bool point_odbc_source_at(const std::string& db_path);
+
 } // namespace app

@@ -1,10 +1,12 @@
 // tsm: the windowed workbench.
 #include "app/launcher.h"
 #include "app/settings_store.h"
+#include "sim/run_steps.h"
 #include "ui/confirm_dialog.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/settings_window.h"
+#include "ui/simulator_window.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,6 +29,17 @@ int main(int argc, char** argv) {
         ui::Tfrm_tsmsetting settings_window(
             launcher.settings, [&] { return &launcher.connection(); }, confirming, &window);
         window.set_window_opener("settings", [&] { settings_window.exec(); });
+        sim::Simulator simulator;
+        ui::TtsmadoForm1 simulator_window(simulator,
+                                          {args, *store, launcher.settings, launcher.state,
+                                           confirming, launcher.link.connection,
+                                           std::filesystem::current_path().string()},
+                                          sim::standard_run_steps());
+        window.set_window_opener("simulator", [&] {
+            simulator.database = launcher.view.simulator_database;
+            simulator.methode = launcher.state.methode;
+            simulator_window.show_and_wait();
+        });
         window.show();
         return QApplication::exec();
     } catch (const std::exception& e) {

@@ -146,6 +146,7 @@ void run(RunContext& ctx, const RunSteps& steps) {
     RunningFlag running(sim);
     disable_controls(sim);
     sim.messages.clear();
+    ctx.observer.run_started();
     for (const std::string& line : opening_messages(sim, clock_time())) ctx.message(line);
 
     select_plots(ctx.conn, sim);

@@ -18,6 +18,8 @@ public:
     virtual void process_events() = 0;
     // The "STOP RUN" check box.
     virtual bool stop_requested() = 0;
+    // A run begins: the message list was cleared and the buttons disabled.
+    virtual void run_started() {}
 };
 
 // Records everything; for tests and the console.

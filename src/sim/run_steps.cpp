@@ -39,7 +39,8 @@ RunSteps standard_run_steps() {
     steps.input_quantities = input_quantities;
     steps.organic_inputs = organic_inputs;
     steps.soil_properties = [](RunContext& ctx) {
-        build_soil_prop(ctx.conn, soil_settings(ctx), ctx.observer, ctx.dialogs);
+        MessageListObserver list(ctx.sim, ctx.observer);
+        build_soil_prop(ctx.conn, soil_settings(ctx), list, ctx.dialogs);
     };
     steps.final_stage = [](RunContext& ctx, const std::string& method) {
         ctx.message(final_stage_missing(method));

@@ -8,6 +8,7 @@
 #include "app/settings_store.h"
 #include "app/tsm_settings.h"
 #include "db/connection.h"
+#include "sim/result_tables.h"
 #include "sim/run_observer.h"
 
 #include <array>
@@ -70,10 +71,32 @@ struct Simulator {
     bool stop_run = false; // the "STOP RUN" check box
     std::array<int, 7> histogram{};
     std::vector<std::string> messages; // the message list, saved as the run report
+
+    // The end state of the last simulated year, kept for "save OM state".
+    OmState om_state;
 };
 
 // Adds a line to the message list and shows it.
 void add_message(Simulator& sim, RunObserver& observer, const std::string& line);
+
+// An observer whose lines go into the simulator's message list (and so into the run
+// report) before they are shown; for steps that report through an observer.
+class MessageListObserver : public RunObserver {
+public:
+    MessageListObserver(Simulator& sim, RunObserver& shown) : sim_(sim), shown_(shown) {}
+    void message(const std::string& line) override { add_message(sim_, shown_, line); }
+    void progress(int position, int maximum) override { shown_.progress(position, maximum); }
+    void process_events() override { shown_.process_events(); }
+    bool stop_requested() override { return shown_.stop_requested(); }
+
+private:
+    Simulator& sim_;
+    RunObserver& shown_;
+};
+
+// The classes of experiment minus model (% Corg) of the histogram page, in bar order.
+inline constexpr std::array<const char*, 7> histogram_labels = {
+    "<-0.5", "-0.5..-0.25", "-0.25..-0.05", "-0.05..0.05", "0.05..0.25", "0.25...0.5", ">+0.5"};
 
 // Texts of the window.
 inline constexpr const char* method_not_changeable_title = " attention";

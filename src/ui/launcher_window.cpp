@@ -114,11 +114,11 @@ void Tsrb_UIF::activate() {
     bool go = false;
     guarded([&] { go = launcher_.activate(); });
     activating_ = false;
-    if (go) {
-        dialogs_.show_message("TSM-simulator",
-                              "No simulator is available in this version; nothing was run.");
-        close();
-    }
+    if (!go) return;
+    // "go": the simulator runs at once; the program ends when it is closed.
+    if (auto simulator = openers_.find("simulator"); simulator != openers_.end())
+        guarded([&] { simulator->second(); });
+    close();
 }
 
 void Tsrb_UIF::showEvent(QShowEvent* event) {

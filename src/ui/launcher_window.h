@@ -20,7 +20,8 @@ public:
     Tsrb_UIF(app::Launcher& launcher, app::Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Opens another window for a button; a button without one reports that the window
-    // is not part of this version.
+    // is not part of this version. The opener named "simulator" runs the simulator for
+    // the command line's "go".
     void set_window_opener(const std::string& button, std::function<void()> open);
 
     QPushButton* button(const std::string& name) const { return buttons_.at(name); }

@@ -36,10 +36,11 @@ TEST(Batch, SqlPrintsTheLastQueryAsTabSeparatedText) {
     test::TempDir dir;
     const std::string db = (dir / "demo.db").string();
     ASSERT_EQ(batch({"new", db, "--demo"}).code, 0);
-    const BatchRun r =
-        batch({"sql", db, "-"}, "update site_state set status = 1 where FL_ID = 101\n"
-                                "go\n"
-                                "select FL_ID, status from site_state where status = 1\n");
+    const BatchRun r = batch(
+        {"sql", db, "-"},
+        "update site_state set status = 0\ngo\nupdate site_state set status = 1 where FL_ID = 101\n"
+        "go\n"
+        "select FL_ID, status from site_state where status = 1\n");
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "FL_ID\tstatus\n101\t1\n");
 
@@ -76,7 +77,8 @@ TEST(Batch, StartUpLikeTheWindowedProgram) {
 
     // "go" prepares the selected plots and reaches the final stage, which this version
     // does not have yet.
-    batch({"sql", db, "-"}, "update site_state set status = 1 where FL_ID in (101, 201)\n");
+    batch({"sql", db, "-"}, "update site_state set status = 0\ngo\n"
+                            "update site_state set status = 1 where FL_ID in (101, 201)\n");
     const BatchRun go = batch({"DB=" + db, "go"});
     EXPECT_EQ(go.code, 3) << go.out << go.err;
     EXPECT_NE(go.out.find("tmp soil :2"), std::string::npos) << go.out;

@@ -26,6 +26,7 @@ protected:
     sim::BatCoefficients coefficients;
 
     void SetUp() override {
+        c.execute("update site_state set status=0");
         c.execute("update site_state set status=1 where fl_id in (101, 105, 201)");
         c.execute("update field_description set notill=2, mw_bat=30 where fl_id=101");
         c.execute("update field_description set notill=1 where fl_id=201");

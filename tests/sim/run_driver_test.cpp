@@ -252,6 +252,7 @@ TEST(OpeningMessages, NameModesAndWays) {
 class RunTest : public SimulatorTest {
 protected:
     RunTest() {
+        conn().execute("update site_state set status=0");
         conn().execute("update site_state set status=1 where fl_id in (101, 102)");
         simulator.database = db_path();
         simulator.methode = "TSM";
