@@ -858,6 +858,36 @@ CREATE TABLE tsm_nresult (
 );
 CREATE INDEX ix_tsm_nresult_fl_id_year ON tsm_nresult (FL_ID, "year");
 
+-- Yearly pools and fluxes per plot (kg C/ha; mkd_a, mkd_s shares).
+CREATE TABLE tsm_zbv (
+    fl_id       INTEGER,
+    year_       INTEGER,
+    c_min_total REAL,
+    c_min_fom   REAL,
+    c_rep_flx   REAL,
+    c_fom       REAL,
+    c_fom_in    REAL,
+    c_som       REAL,
+    c_lts       REAL,
+    c_hws       REAL,
+    mkd_a       REAL,
+    mkd_s       REAL,
+    int_A_mic   REAL,
+    int_A_mes   REAL,
+    int_A_ttl   REAL
+);
+CREATE INDEX ix_tsm_zbv_fl_id_year ON tsm_zbv (fl_id, year_);
+
+-- Simulated series beside the measurements (M_IX 7: Corg in %).
+CREATE TABLE sim_result (
+    fl_id     INTEGER,
+    m_ix      INTEGER,
+    year_     INTEGER,
+    year_num  INTEGER,
+    sim_value REAL
+);
+CREATE INDEX sort ON sim_result (fl_id, m_ix, year_);
+
 -- One summary row per plot of the last run.
 CREATE TABLE tsm_driver (
     FL_ID      INTEGER,

@@ -136,8 +136,8 @@ bool file_exists(const std::string& f) {
 }
 
 // The simulator without its window: activation with the command line ("go" is its "GO"),
-// the run, and the exit code: 0 completed, 1 stopped on an error, 3 prepared but the
-// method's final stage is not part of this version.
+// the run, and the exit code: 0 completed with its report, 1 stopped or ended before the report, 3
+// prepared but the method's final stage is not part of this version.
 int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dialogs,
                    const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     sim::Simulator simulator;
@@ -153,10 +153,10 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
                                    observer,
                                    launcher.link.connection,
                                    std::filesystem::current_path().string()};
-    const sim::RunSteps steps = sim::standard_run_steps();
+    const sim::RunSteps steps = sim::standard_run_steps(&store);
     const sim::ActivationOutcome outcome =
         sim::activate_window(simulator, context, steps, [] { return true; });
-    if (outcome.calculate == sim::CalculateOutcome::completed) return 0;
+    if (outcome.calculate == sim::CalculateOutcome::completed && simulator.assessment) return 0;
     const std::string last = simulator.messages.empty() ? "" : simulator.messages.back();
     if (last == sim::final_stage_missing(simulator.methode)) {
         err << "tsm-batch: " << last << '\n';

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
                                           {args, *store, launcher.settings, launcher.state,
                                            confirming, launcher.link.connection,
                                            std::filesystem::current_path().string()},
-                                          sim::standard_run_steps());
+                                          sim::standard_run_steps(store.get()));
         window.set_window_opener("simulator", [&] {
             simulator.database = launcher.view.simulator_database;
             simulator.methode = launcher.state.methode;

@@ -243,7 +243,8 @@ void ResultWriter::append(const std::vector<db::Value>& values) {
 ZbvStatus check_zbv_version(db::Connection& conn, app::Dialogs& dialogs,
                             app::SettingsStore& settings, const std::string& last_version) {
     const ResultTable& zbv = zbv_layout();
-    if (!missing_columns(conn, zbv).empty()) {
+    // A table that does not exist holds no data to lose: it is created without asking.
+    if (conn.has_table(zbv.name) && !missing_columns(conn, zbv).empty()) {
         if (!dialogs.ask_yes_no("new version detected",
                                 "table tsm_zbv will be re-created and "
                                 "its data will be lost, continue anyway ?")) {

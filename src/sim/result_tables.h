@@ -83,8 +83,8 @@ enum class ZbvStatus {
     refused,     // the user kept the old table: the final stage ends before any result
 };
 
-// Checks tsm_zbv against its layout. An out-of-date or missing table is dropped and
-// re-created only after the user says Yes; on No the settings value "version" gets
+// Checks tsm_zbv against its layout. A missing table is created; an out-of-date one is
+// dropped and re-created only after the user says Yes; on No the settings value "version" gets
 // last_version (so the next start notices the new version again) and the user is told
 // how to proceed.
 ZbvStatus check_zbv_version(db::Connection& conn, app::Dialogs& dialogs,

@@ -1,6 +1,7 @@
 #include "sim/run_steps.h"
 
 #include "sim/climate_preparation.h"
+#include "sim/final_stage.h"
 #include "sim/organic_inputs.h"
 #include "sim/soil_properties.h"
 
@@ -27,7 +28,7 @@ std::string final_stage_missing(const std::string& method) {
            "\" is not part of this version: the preparation is done, no results were computed";
 }
 
-RunSteps standard_run_steps() {
+RunSteps standard_run_steps(app::SettingsStore* settings) {
     RunSteps steps;
     // The BAT coefficient nodes stay loaded from run to run, as long as the steps live.
     auto coefficients = std::make_shared<BatCoefficients>();
@@ -42,7 +43,8 @@ RunSteps standard_run_steps() {
         MessageListObserver list(ctx.sim, ctx.observer);
         build_soil_prop(ctx.conn, soil_settings(ctx), list, ctx.dialogs);
     };
-    steps.final_stage = [](RunContext& ctx, const std::string& method) {
+    steps.final_stage = [settings](RunContext& ctx, const std::string& method) {
+        if (method == "TSM") return run_final_stage(ctx, method, settings);
         ctx.message(final_stage_missing(method));
         throw FinalStageMissing(final_stage_missing(method));
     };

@@ -3,12 +3,17 @@
 
 #include "sim/run_driver.h"
 
+namespace app {
+class SettingsStore;
+}
+
 namespace sim {
 
 // The run's steps as far as this version has them. A method whose final stage is not
 // part of this version ends the run with a message saying so (the run then counts as
-// not completed).
-RunSteps standard_run_steps();
+// not completed). `settings` is where the final stage notes the program version when the
+// user keeps an outdated result table (null: nowhere).
+RunSteps standard_run_steps(app::SettingsStore* settings = nullptr);
 
 // The text of that message.
 std::string final_stage_missing(const std::string& method);

@@ -35,9 +35,12 @@ double settings_number(const app::SettingsStore& store, const std::string& name)
     return *number;
 }
 
-bool flag_or_false(const app::SettingsStore& store, const std::string& name) {
+// A settings value that is set when it holds `on` (any value but 0 when on is 0); false
+// when it cannot be read.
+bool flag_or_false(const app::SettingsStore& store, const std::string& name, int on = 0) {
     try {
-        return store.read_integer(name) != 0;
+        const int v = store.read_integer(name);
+        return on == 0 ? v != 0 : v == on;
     } catch (const app::SettingsError&) {
         return false;
     }
@@ -55,6 +58,7 @@ void read_settings(Simulator& sim, const app::SettingsStore& store) {
     sim.r_result = store.read_string("r_result");
     sim.dyn_lts = flag_or_false(store, "dyn_lts");
     sim.dyn_bd = flag_or_false(store, "dyn_bd");
+    sim.hassink = flag_or_false(store, "hassink", 1);
 }
 
 void set_first_start_values(Simulator& sim, const std::string& current_dir) {

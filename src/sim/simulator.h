@@ -60,6 +60,10 @@ struct Simulator {
     // Flags read at activation for the final stage.
     bool scenario = false; // "save SOM state during TSM run"
     bool dyn_bd = false, dyn_lts = false;
+    bool hassink = false; // saturation limit of the LTS pool ("hassink" equal to 1)
+    // Initial-condition mode of the run: the i_con of the workbench item that started it;
+    // "*" for a run without one (command line, tsm-batch) and in the mode "ORV".
+    std::string icon_mode = "*";
 
     // Controls.
     std::string path_field;

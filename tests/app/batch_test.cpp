@@ -75,14 +75,15 @@ TEST(Batch, StartUpLikeTheWindowedProgram) {
     EXPECT_NE(first.out.find("Method: TSM"), std::string::npos) << first.out;
     EXPECT_NE(first.out.find("plots:        11"), std::string::npos) << first.out;
 
-    // "go" prepares the selected plots and reaches the final stage, which this version
-    // does not have yet.
+    // "go" simulates the selected plots and ends with the run report.
     batch({"sql", db, "-"}, "update site_state set status = 0\ngo\n"
                             "update site_state set status = 1 where FL_ID in (101, 201)\n");
     const BatchRun go = batch({"DB=" + db, "go"});
-    EXPECT_EQ(go.code, 3) << go.out << go.err;
+    EXPECT_EQ(go.code, 0) << go.out << go.err;
     EXPECT_NE(go.out.find("tmp soil :2"), std::string::npos) << go.out;
-    EXPECT_NE(go.err.find("final stage"), std::string::npos) << go.err;
+    EXPECT_NE(go.out.find("job finished: "), std::string::npos) << go.out;
+    EXPECT_EQ(db::Connection(db).scalar("select count(distinct fl_id) from tsm_driver").as_int(),
+              2);
 
     const BatchRun bad = batch({"DB=" + db, "RC=x2"});
     EXPECT_EQ(bad.code, 1);

@@ -388,6 +388,7 @@ TEST_F(TsmSettingsTest, ScenarioBoxIsWrittenAtLauncherActivation) {
 class SaveTest : public TsmSettingsTest {
 protected:
     SaveTest() {
+        conn.execute("drop table tsm_zbv");
         conn.execute("create table tsm_zbv (FL_ID integer)");
         prepare();
     }

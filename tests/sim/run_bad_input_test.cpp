@@ -41,8 +41,6 @@ TEST_P(RunBadInputTest, StopsNamingTheFaultOrLeavesThePlotOut) {
     db::Connection c = db::create_experiment_database(dir / "demo.db", true);
     c.execute("update site_state set status=1");
     c.execute("update site_state set status=0 where fl_id=206");
-    c.execute("create table sim_result (fl_id int, m_ix int, year_ int, year_num int, "
-              "sim_value double)");
     c.execute("insert into sim_result values (206, 7, 1990, 1, 1.25)");
     c.execute(input.fault);
 

@@ -337,8 +337,7 @@ TEST_F(RunTest, MethodChoosesItsBranch) {
 
 TEST_F(RunTest, RemovesEarlierResultsOfSelectedPlotsOnly) {
     db::Connection& c = conn();
-    c.execute("create table sim_result (fl_id int, m_ix int, year_ int, year_num int, "
-              "sim_value double)");
+    c.execute("drop table tsm_zbv");
     c.execute("create table tsm_zbv (fl_id int, year_ int, c_som double)");
     c.execute("create table str_result (fl_id int)");
     for (int plot : {101, 102, 103}) {

@@ -1,0 +1,112 @@
+#include "sim/run_rows.h"
+
+#include "db/text.h"
+
+#include <array>
+
+namespace sim {
+namespace {
+
+// The columns read, in the order of `index_`.
+constexpr std::array<const char*, 24> columns = {
+    "FL_ID",    "i_con",    "year_0", "corg",    "norg", "BD",     "skelett", "cif",
+    "hsnk_lts", "hsnk_soc", "fchw",   "fbio",    "clay", "silt",   "fat",     "PD",
+    "FC",       "PWP",      "BAT",    "TillBAT", "Crep", "notill", "comment", "cl"};
+
+enum Col {
+    c_fl_id,
+    c_i_con,
+    c_year_0,
+    c_corg,
+    c_norg,
+    c_bd,
+    c_skelett,
+    c_cif,
+    c_hsnk_lts,
+    c_hsnk_soc,
+    c_fchw,
+    c_fbio,
+    c_clay,
+    c_silt,
+    c_fat,
+    c_pd,
+    c_fc,
+    c_pwp,
+    c_bat,
+    c_till_bat,
+    c_crep,
+    c_notill,
+    c_comment
+};
+
+constexpr double no_measurement = -99.99;
+
+} // namespace
+
+RunRows::RunRows(db::Connection& conn, const std::string& statement)
+    : stmt_(conn.prepare(statement)) {
+    index_.assign(columns.size(), -1);
+    for (int i = 0; i < stmt_.column_count(); ++i)
+        for (std::size_t c = 0; c < columns.size(); ++c)
+            if (index_[c] < 0 && db::iequals(stmt_.column_name(i), columns[c])) index_[c] = i;
+    if (stmt_.step()) pending_ = read_row();
+}
+
+double RunRows::number(int field, double if_null) const {
+    const int i = index_[static_cast<std::size_t>(field)];
+    if (i < 0) return if_null;
+    const db::Value v = stmt_.column(i);
+    return v.is_null() ? if_null : v.as_double();
+}
+
+RunRow RunRows::read_row() const {
+    RunRow r;
+    r.fl_id = static_cast<int>(number(c_fl_id));
+    r.year_0 = static_cast<int>(number(c_year_0));
+    if (index_[c_i_con] >= 0) r.i_con = db::trim(stmt_.column(index_[c_i_con]).as_text());
+    if (index_[c_comment] >= 0) r.comment = stmt_.column(index_[c_comment]).as_text();
+    r.corg = number(c_corg, no_measurement);
+    r.norg = number(c_norg, no_measurement);
+    r.bd = number(c_bd);
+    r.skelett = number(c_skelett);
+    r.cif = number(c_cif);
+    r.hsnk_lts = number(c_hsnk_lts);
+    r.hsnk_soc = number(c_hsnk_soc);
+    r.fchw = number(c_fchw);
+    r.fbio = number(c_fbio);
+    r.clay = number(c_clay);
+    r.silt = number(c_silt);
+    r.fat = number(c_fat);
+    r.pd = number(c_pd);
+    r.fc = number(c_fc);
+    r.pwp = number(c_pwp);
+    r.bat = number(c_bat);
+    r.till_bat = number(c_till_bat);
+    r.crep = number(c_crep);
+    r.notill = static_cast<int>(number(c_notill));
+    return r;
+}
+
+std::optional<std::vector<RunRow>> RunRows::next_plot() {
+    if (!pending_) return std::nullopt;
+    std::vector<RunRow> rows{std::move(*pending_)};
+    pending_.reset();
+    while (stmt_.step()) {
+        RunRow r = read_row();
+        if (r.fl_id != rows.front().fl_id) {
+            pending_ = std::move(r);
+            break;
+        }
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+int count_rows(db::Connection& conn, const std::string& statement) {
+    auto count =
+        conn.prepare_native("select count(*) from (" + conn.translate(statement).at(0) + ")");
+    count.step();
+    return static_cast<int>(count.column(0).as_int());
+}
+
+} // namespace sim
