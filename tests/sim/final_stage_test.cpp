@@ -183,6 +183,32 @@ TEST_F(FinalStageTest, StopRunEndsAfterTheCurrentYearWithoutReport) {
     EXPECT_NE(simulator.messages.back().rfind("job finished", 0), 0u);
 }
 
+TEST_F(FinalStageTest, UncertaintyFactorsScaleTheModelsBatAndBulkDensity) {
+    add_plot(1, {2000, 2001});
+    const auto run_again = [&] {
+        sim::remove_earlier_results(c);
+        run();
+        return years(1) + test::rows(c, "select sim_value from sim_result");
+    };
+    const std::string normal = run_again();
+    c.execute("update tsm_var_fac set F_BAT=0, F_BD=1.1 where ID=1");
+    simulator.uncas_mode = true;
+    run_again();
+    EXPECT_EQ(test::rows(c, "select bat, c_rep from tsm_nresult"), "0|0\n0|0\n");
+    EXPECT_NEAR(c.scalar("select BD from tsm_nresult where year=2000").as_double(), 1.4 * 1.1,
+                1e-3);
+    c.execute("update tsm_var_fac set F_BAT=1, F_BD=1 where ID=1");
+    EXPECT_EQ(run_again(), normal);
+}
+
+TEST_F(FinalStageTest, ModeNullTurnsOverOnlyTheFreshOrganicMatter) {
+    add_plot(1, {2000, 2001});
+    simulator.icon_mode = "null";
+    run();
+    EXPECT_EQ(test::rows(c, "select count(*) from sim_result where sim_value is null"), "2\n");
+    EXPECT_GT(c.scalar("select c_rep from tsm_nresult where year=2001").as_double(), 0);
+}
+
 TEST_F(FinalStageTest, AssessmentComparesWithLaterMeasurements) {
     add_plot(1, {2000, 2001, 2002});
     c.execute("insert into measurements (FL_ID, year, year_number, M_IX, meas_value) values "

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,7 +44,8 @@ protected:
         return s;
     }
 
-    std::unique_ptr<ui::TtsmadoForm1> window(std::vector<std::string> args = {}) {
+    std::unique_ptr<ui::TtsmadoForm1> window(std::vector<std::string> args = {},
+                                             bool real_final_stage = false) {
         {
             db::Connection c(db_path());
             c.execute("update site_state set status=1");
@@ -52,7 +54,7 @@ protected:
             simulator,
             ui::SimulatorEnvironment{std::move(args), settings, tsm_settings, state, dialogs,
                                      connection, dir.path().string()},
-            steps());
+            real_final_stage ? sim::standard_run_steps(&settings) : steps());
     }
 
     static std::vector<std::string> items(const QListWidget* list) {
@@ -95,6 +97,25 @@ TEST_F(SimulatorWindowTest, CalculateRunsAndBecomesClose) {
     EXPECT_EQ(shown.front().rfind("TSM run started: ", 0), 0u);
     EXPECT_EQ(shown.back(), "final stage TSM");
     EXPECT_NE(std::find(shown.begin(), shown.end(), "checking soil properties"), shown.end());
+}
+
+TEST_F(SimulatorWindowTest, RunOfTheDemoFillsTheHistogramWithTheAssessment) {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path()); // the run report goes here
+    auto w = window({}, true);
+    w->activate();
+    w->calculate_button()->click();
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(simulator.assessment) << (dialogs.shown.empty() ? "" : dialogs.shown.back());
+    int bars = 0;
+    for (int i = 0; i < 7; ++i) bars += w->histogram_bar(i)->value();
+    const std::vector<std::string> shown = items(w->message_list());
+    const auto n = std::find_if(shown.begin(), shown.end(),
+                                [](const std::string& l) { return l.rfind(" N=", 0) == 0; });
+    ASSERT_NE(n, shown.end());
+    EXPECT_EQ(" N=" + std::to_string(bars), *n);
+    EXPECT_GT(bars, 0);
+    EXPECT_EQ(shown.back().rfind("job finished: ", 0), 0u);
 }
 
 TEST_F(SimulatorWindowTest, CloseClosesOnlyAWindowOpenedForOnePlot) {
