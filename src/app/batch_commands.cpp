@@ -10,6 +10,7 @@
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
+#include "stats/outlier_indication.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -41,7 +42,9 @@ const char* const usage =
     "                          a line 'go' ends a statement, a statement containing\n"
     "                          'drop' ignores its failure; the rows of the last query\n"
     "                          are printed as tab-separated text with a header line\n"
-    "  summary DATABASE        experiments, plots, years and measurements of a database\n";
+    "  summary DATABASE        experiments, plots, years and measurements of a database\n"
+    "  outliers DATABASE       mark the single outliers of every plot and property by\n"
+    "                          Grubbs' test (weight 0, listed in tmp_outlist)\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -108,6 +111,13 @@ int command_summary(const std::vector<std::string>& a, std::ostream& out) {
     if (a.size() != 2) throw UsageError("summary DATABASE");
     db::Connection c(a[1]);
     print_summary(c, a[1], out);
+    return 0;
+}
+
+int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
+    if (a.size() != 2) throw UsageError("outliers DATABASE");
+    db::Connection c(a[1]);
+    out << stats::prepare_outlier_indication(c) << " measurements marked as outliers\n";
     return 0;
 }
 
@@ -191,7 +201,7 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary"};
+const std::vector<std::string> commands = {"new", "sql", "summary", "outliers"};
 
 } // namespace
 
@@ -207,6 +217,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         const std::string& cmd = args[0];
         if (cmd == "new") return command_new(args, out);
         if (cmd == "sql") return command_sql(args, in, out);
+        if (cmd == "outliers") return command_outliers(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
