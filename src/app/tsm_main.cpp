@@ -2,6 +2,7 @@
 #include "app/launcher.h"
 #include "app/settings_store.h"
 #include "sim/run_steps.h"
+#include "stats/outlier_indication.h"
 #include "ui/confirm_dialog.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
@@ -29,6 +30,17 @@ int main(int argc, char** argv) {
         ui::Tfrm_tsmsetting settings_window(
             launcher.settings, [&] { return &launcher.connection(); }, confirming, &window);
         window.set_window_opener("settings", [&] { settings_window.exec(); });
+        window.set_window_opener("outlier", [&] {
+            if (!launcher.connected()) return; // nothing to mark without a database
+            QApplication::setOverrideCursor(Qt::BusyCursor);
+            try {
+                stats::prepare_outlier_indication(launcher.connection());
+            } catch (...) {
+                QApplication::restoreOverrideCursor();
+                throw;
+            }
+            QApplication::restoreOverrideCursor();
+        });
         sim::Simulator simulator;
         ui::TtsmadoForm1 simulator_window(simulator,
                                           {args, *store, launcher.settings, launcher.state,
