@@ -535,7 +535,8 @@ def table_rows(params):
           p.station.climate_id, p.soil[0]["soil_ID"], "obsval", p.area, 0, 0, MISSING,
           TREATMENT_COMMENT[p.treatment], p.soil[1]) for e, p in plots])
 
-    tables["site_state"] = (["FL_ID", "status", "res_VAL"], [(p.fl_id, 0, 0) for _, p in plots])
+    # Every demo plot is selected, so that an unattended run simulates all of them.
+    tables["site_state"] = (["FL_ID", "status", "res_VAL"], [(p.fl_id, 1, 0) for _, p in plots])
 
     tables["vc2cls"] = (
         ["exp_id", "climate_ID"],
@@ -697,7 +698,9 @@ def main():
     problems = check_schema(params, tables)
     if problems:
         sys.exit("\n".join(problems))
-    sql = render(tables)
+    # The per-plot inputs of the humus balance methods, kept as SQL beside this script.
+    sql = render(tables) + (Path(__file__).parent / "demo_method_inputs.sql").read_text(
+        encoding="utf-8")
     problems = check_run_conditions(params, sql)
     if problems:
         sys.exit("\n".join(problems))
