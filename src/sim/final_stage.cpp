@@ -4,6 +4,8 @@
 #include "db/dataset.h"
 #include "db/text.h"
 #include "sim/assessment.h"
+#include "sim/balance_account.h"
+#include "sim/humus_methods.h"
 #include "sim/plot_simulation.h"
 #include "sim/result_tables.h"
 #include "sim/run_rows.h"
@@ -66,6 +68,21 @@ std::set<int> plots_in_grid(db::Connection& conn) {
     return plots;
 }
 
+// The run statement of a humus balance method, built from its chain's table.
+std::string balance_run_statement(RunContext& ctx, BalanceMethod method) {
+    switch (method) {
+    case BalanceMethod::huba:
+        return huba_run_statement(ctx);
+    case BalanceMethod::stand:
+        return stand_run_statement(ctx);
+    case BalanceMethod::salca:
+        return salca_run_statement(ctx);
+    case BalanceMethod::humod:
+        return humod_run_statement(ctx);
+    }
+    return {};
+}
+
 void end_of_run(RunContext& ctx, int last_plot) {
     Simulator& sim = ctx.sim;
     ctx.observer.progress(0, 0);
@@ -88,14 +105,19 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
     ensure_result_table(conn, driver_layout());
     conn.execute("delete from tsm_driver");
 
-    if (!conn.open(initialisation_check).empty()) {
-        ctx.dialogs.show_message(init_check_caption, init_check_text);
-        return;
-    }
-    const bool tillage_share = conn.has_column("tmp_bat", "t_level");
     std::optional<UncertaintyFactors> factors;
-    if (sim.uncas_mode) factors = read_uncertainty_factors(conn);
-    const std::string statement = tsm_run_statement(tillage_share, factors ? &*factors : nullptr);
+    std::string statement;
+    if (const auto balance = balance_method(method)) {
+        statement = balance_run_statement(ctx, *balance);
+    } else {
+        if (!conn.open(initialisation_check).empty()) {
+            ctx.dialogs.show_message(init_check_caption, init_check_text);
+            return;
+        }
+        if (sim.uncas_mode) factors = read_uncertainty_factors(conn);
+        statement =
+            tsm_run_statement(conn.has_column("tmp_bat", "t_level"), factors ? &*factors : nullptr);
+    }
 
     ensure_result_table(conn, nresult_layout());
     ensure_result_table(conn, sim_result_layout());

@@ -21,8 +21,9 @@ inline constexpr const char* loopback_text = "loopback not possible";
 inline constexpr const char* missing_data_text = "missing data for FL_ID";
 inline constexpr const char* not_in_grid_text = "FL_ID not found =>";
 
-// The final stage of the method "TSM" over the selected plots. `settings` receives the
-// program version when the user keeps an outdated tsm_zbv (may be null: nothing is
+// The final stage over the selected plots: the turnover model for "TSM", the yearly
+// account of a humus balance method for the HUBA family, "NULL", STAND, SALCA and HUMOD. `settings`
+// receives the program version when the user keeps an outdated tsm_zbv (may be null: nothing is
 // written then). Ends early, leaving the rows written so far, on the stops of its
 // message boxes and on "STOP RUN"; a database error propagates.
 void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsStore* settings);

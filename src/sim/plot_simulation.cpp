@@ -34,23 +34,31 @@ double number_at(const db::Statement& s, int index, double if_missing) {
 
 PlotSimulation::PlotSimulation(RunContext& ctx, std::string method, bool write_zbv, double f_bat,
                                std::set<int> grid, int total)
-    : ctx_(ctx), method_(std::move(method)), write_zbv_(write_zbv), f_bat_(f_bat),
-      grid_(std::move(grid)), total_(total),
-      non_bal_(ctx.conn.prepare("select meas_value from measurements where m_ix=-1 and fl_id=?")),
-      inputs_(ctx.conn.prepare("select * from opstab where fl_id=? and year_=?")),
-      bats_(
-          ctx.conn.prepare(ctx.conn.has_column("tmp_bat", "t_level")
-                               ? "select year_0, BAT, BATnotill, t_level from tmp_bat "
-                                 "where FL_ID=? order by year_0"
-                               : "select year_0, BAT from tmp_bat where FL_ID=? order by year_0")),
-      saved_state_(ctx.conn.prepare("select * from som_state where yr=? and fl_id=?")),
+    : ctx_(ctx), method_(std::move(method)), balance_(balance_method(method_)),
+      write_zbv_(write_zbv), f_bat_(f_bat), grid_(std::move(grid)), total_(total),
       nresult_(ctx.conn, nresult_layout()), sim_result_(ctx.conn, sim_result_layout()),
-      driver_(ctx.conn, driver_layout()) {
+      driver_(ctx.conn, driver_layout()), balance_nresult_(ctx.conn, nresult_layout(), 12) {
     const std::string mode = ctx.state.modus == "ORV" ? "*" : ctx.sim.icon_mode;
     pools_turn_over_ = mode != "null";
-    if (write_zbv_) zbv_.emplace(ctx.conn, zbv_layout());
-    for (const char* c : {"cops", "part", "cnr_alt", "pop", "cnr", "k", "eta", "mkd", "item_ix"})
-        input_columns_.push_back(column_of(inputs_, c));
+    if (write_zbv_) {
+        zbv_.emplace(ctx.conn, zbv_layout());
+        balance_zbv_.emplace(ctx.conn, zbv_layout(), 12);
+    }
+    if (!balance_) {
+        db::Connection& c = ctx.conn;
+        turnover_.emplace(TurnoverStatements{
+            c.prepare("select meas_value from measurements where m_ix=-1 and fl_id=?"),
+            c.prepare("select * from opstab where fl_id=? and year_=?"),
+            c.prepare(c.has_column("tmp_bat", "t_level")
+                          ? "select year_0, BAT, BATnotill, t_level from tmp_bat "
+                            "where FL_ID=? order by year_0"
+                          : "select year_0, BAT from tmp_bat where FL_ID=? order by year_0"),
+            c.prepare("select * from som_state where yr=? and fl_id=?"),
+            {}});
+        for (const char* col :
+             {"cops", "part", "cnr_alt", "pop", "cnr", "k", "eta", "mkd", "item_ix"})
+            turnover_->input_columns.push_back(column_of(turnover_->inputs, col));
+    }
 }
 
 StageEnd PlotSimulation::run(RunRows& rows) {
@@ -97,9 +105,27 @@ StageEnd PlotSimulation::plot(std::vector<RunRow> rows, bool last) {
     done_ += static_cast<int>(all_rows - rows.size());
     last_plot_ = plot;
     ctx_.observer.process_events();
-
-    const std::optional<ModelOptions> options = usable_site(rows.front(), plot);
     if (!grid_.count(plot)) ctx_.message(not_in_grid_text + std::to_string(plot));
+    return balance_ ? balance_plot(rows) : turnover_plot(rows, last);
+}
+
+// A plot of a humus balance method: the site data count as usable; the yearly balances
+// come with the rows.
+StageEnd PlotSimulation::balance_plot(const std::vector<RunRow>& rows) {
+    const int plot = rows.front().fl_id;
+    BalanceAccount account(*balance_, rows.front());
+    int n_years = 0;
+    const StageEnd end = repetitions(rows, [&](const RunRow& data, int k, int z_jahr) {
+        write_balance_year(plot, z_jahr, k, account.year(data), account.c_lts(), ++n_years);
+    });
+    if (end != StageEnd::ended) write_driver_row(plot, account.summary());
+    return end;
+}
+
+// A plot of the turnover model: site data, start state, the years with their inputs.
+StageEnd PlotSimulation::turnover_plot(const std::vector<RunRow>& rows, bool last) {
+    const int plot = rows.front().fl_id;
+    const std::optional<ModelOptions> options = usable_site(rows.front());
     if (!options) {
         const std::string text = missing_data_text + std::to_string(plot);
         ctx_.message(text);
@@ -115,9 +141,9 @@ StageEnd PlotSimulation::plot(std::vector<RunRow> rows, bool last) {
             site = {r.corg, r.bd,   r.skelett, r.cif,  r.hsnk_lts, r.norg,
                     r.fchw, r.fbio, r.clay,    r.silt, 0};
         }
-        non_bal_.bind(1, plot);
-        site.non_bal = non_bal_.step() ? non_bal_.column(0).as_double() : 0.0;
-        non_bal_.reset();
+        turnover_->non_bal.bind(1, plot);
+        site.non_bal = turnover_->non_bal.step() ? turnover_->non_bal.column(0).as_double() : 0.0;
+        turnover_->non_bal.reset();
         model.emplace(site, *options);
     } catch (const SoilError& e) {
         ctx_.message(missing_data_text + std::to_string(plot) + ": " + e.what());
@@ -131,14 +157,17 @@ StageEnd PlotSimulation::plot(std::vector<RunRow> rows, bool last) {
     }
     load_bats(plot);
     last_input_year_ = 0;
-    const StageEnd end = repetitions(*model, rows, last);
+    const StageEnd end = repetitions(
+        rows, [&](const RunRow&, int k, int z_jahr) { simulate_year(*model, plot, k, z_jahr); });
     ctx_.sim.om_state = model->om_state();
-    if (end != StageEnd::ended) write_driver_row(plot, *model);
+    if (end == StageEnd::completed && last && ctx_.sim.scenario)
+        save_om_state(ctx_.conn, plot, last_z_jahr_, ctx_.sim.om_state);
+    if (end != StageEnd::ended) write_driver_row(plot, model->summary());
     return end;
 }
 
 // The site data of the plot's first row; nothing when they cannot carry a simulation.
-std::optional<ModelOptions> PlotSimulation::usable_site(const RunRow& r, int) {
+std::optional<ModelOptions> PlotSimulation::usable_site(const RunRow& r) {
     ModelOptions o;
     o.parms = ctx_.sim.parms;
     o.dyn_bd = ctx_.sim.dyn_bd;
@@ -155,13 +184,13 @@ std::optional<ModelOptions> PlotSimulation::usable_site(const RunRow& r, int) {
 bool PlotSimulation::load_initial_state(PlotModel& model, const RunRow& first) {
     const std::string& i_con = first.i_con;
     if (db::iequals(i_con, "obsval") || db::iequals(i_con, "null") || i_con.empty()) return true;
-    saved_state_.bind(1, first.year_0 - 1);
-    saved_state_.bind(2, db::Value(i_con));
+    turnover_->saved_state.bind(1, first.year_0 - 1);
+    turnover_->saved_state.bind(2, db::Value(i_con));
     std::vector<OmState> found;
-    while (saved_state_.step()) {
+    while (turnover_->saved_state.step()) {
         OmState s;
         const auto at = [&](const char* c) {
-            return number_at(saved_state_, column_of(saved_state_, c), 0);
+            return number_at(turnover_->saved_state, column_of(turnover_->saved_state, c), 0);
         };
         s.c_am = at("c_am");
         s.c_sm = at("c_sm");
@@ -171,7 +200,7 @@ bool PlotSimulation::load_initial_state(PlotModel& model, const RunRow& first) {
         s.cnr_lts = at("cnr_lts");
         found.push_back(s);
     }
-    saved_state_.reset();
+    turnover_->saved_state.reset();
     if (found.size() != 1) {
         ctx_.dialogs.show_message(no_state_caption, no_state_text);
         ctx_.message("FL_ID " + std::to_string(first.fl_id) + ":" + no_state_text + "(i_con " +
@@ -185,7 +214,7 @@ bool PlotSimulation::load_initial_state(PlotModel& model, const RunRow& first) {
 
 // The plot's repetitions: the years of its rows, gaps filled with the preceding row's
 // year, then z_cnt more times from the year z_anf on.
-StageEnd PlotSimulation::repetitions(PlotModel& model, const std::vector<RunRow>& rows, bool last) {
+StageEnd PlotSimulation::repetitions(const std::vector<RunRow>& rows, const YearStep& year) {
     const int plot = rows.front().fl_id;
     const Simulator& sim = ctx_.sim;
     int z_jahr = 0;
@@ -210,7 +239,8 @@ StageEnd PlotSimulation::repetitions(PlotModel& model, const std::vector<RunRow>
                 return StageEnd::completed;
             }
             z_jahr = rep == 0 ? k : z_jahr + 1;
-            simulate_year(model, plot, k, z_jahr);
+            year(gap ? rows[i - 1] : rows[i], k, z_jahr);
+            last_z_jahr_ = z_jahr;
             prev = k;
             if (!gap) {
                 ++i;
@@ -220,8 +250,6 @@ StageEnd PlotSimulation::repetitions(PlotModel& model, const std::vector<RunRow>
             if (ctx_.observer.stop_requested() || ctx_.sim.stop_run) return StageEnd::stopped;
         }
     }
-    if (last && method_ == "TSM" && sim.scenario)
-        save_om_state(ctx_.conn, plot, z_jahr, model.om_state());
     return StageEnd::completed;
 }
 
@@ -234,21 +262,21 @@ void PlotSimulation::simulate_year(PlotModel& model, int plot, int k, int z_jahr
 // The inputs of year k; a year without inputs gets those of the latest year that had some.
 void PlotSimulation::add_inputs(PlotModel& model, int plot, int k) {
     const auto query = [&](int year) {
-        inputs_.bind(1, plot);
-        inputs_.bind(2, year);
-        return inputs_.step();
+        turnover_->inputs.bind(1, plot);
+        turnover_->inputs.bind(2, year);
+        return turnover_->inputs.step();
     };
     bool any = query(k);
     if (any) {
         last_input_year_ = k;
     } else {
-        inputs_.reset();
+        turnover_->inputs.reset();
         any = query(last_input_year_);
     }
     const auto at = [&](std::size_t c, double if_missing) {
-        return number_at(inputs_, input_columns_[c], if_missing);
+        return number_at(turnover_->inputs, turnover_->input_columns[c], if_missing);
     };
-    for (; any; any = inputs_.step()) {
+    for (; any; any = turnover_->inputs.step()) {
         FomInput in;
         in.cops = at(0, 0);
         if (!(in.cops > 0)) continue;
@@ -262,23 +290,23 @@ void PlotSimulation::add_inputs(PlotModel& model, int plot, int k) {
         in.item_ix = static_cast<int>(at(8, 0));
         model.add_input(in);
     }
-    inputs_.reset();
+    turnover_->inputs.reset();
 }
 
 void PlotSimulation::load_bats(int plot) {
     plot_bats_.clear();
     bat_cursor_ = 0;
-    bats_.bind(1, plot);
-    const bool mixed = bats_.column_count() > 2;
-    while (bats_.step()) {
-        double bat = number_at(bats_, 1, 0);
+    turnover_->bats.bind(1, plot);
+    const bool mixed = turnover_->bats.column_count() > 2;
+    while (turnover_->bats.step()) {
+        double bat = number_at(turnover_->bats, 1, 0);
         if (mixed) {
-            const double t_level = number_at(bats_, 3, 0);
-            bat = (bat * (100 - t_level) + number_at(bats_, 2, 0) * t_level) / 100;
+            const double t_level = number_at(turnover_->bats, 3, 0);
+            bat = (bat * (100 - t_level) + number_at(turnover_->bats, 2, 0) * t_level) / 100;
         }
-        plot_bats_.push_back({static_cast<int>(number_at(bats_, 0, 0)), bat * f_bat_});
+        plot_bats_.push_back({static_cast<int>(number_at(turnover_->bats, 0, 0)), bat * f_bat_});
     }
-    bats_.reset();
+    turnover_->bats.reset();
 }
 
 // The BAT of year k; a year without a row takes the row the cursor stands on. The cursor
@@ -307,10 +335,21 @@ void PlotSimulation::write_year(int plot, int z_jahr, const YearResult& y, int n
     sim_result_.append({plot, 7, z_jahr, n_years, number_or_null(round4(y.corg_sim), simulated)});
 }
 
-void PlotSimulation::write_driver_row(int plot, const PlotModel& model) {
-    const PlotSummary s = model.summary();
+void PlotSimulation::write_driver_row(int plot, const PlotSummary& s) {
     driver_.append(
         {plot, s.mean_rep, s.init_value, s.corg_lts, s.mean_bat, 0.0, s.corg_end, s.n_years});
+}
+
+// A year of a balance method: tsm_nresult with the cumulated C and the year's balance,
+// tsm_zbv for SALCA and HUMOD (under the data year), sim_result without a value.
+void PlotSimulation::write_balance_year(int plot, int z_jahr, int k, const BalanceYear& y,
+                                        double c_lts, int n_years) {
+    const double x = not_computed;
+    balance_nresult_.append({plot, z_jahr, y.n_m_om, x, x, y.c_som, x, x, x, x, y.balance, x});
+    const bool with_zbv = *balance_ == BalanceMethod::salca || *balance_ == BalanceMethod::humod;
+    if (balance_zbv_ && with_zbv)
+        balance_zbv_->append({plot, k, 0.0, 0.0, 0.0, 0.0, 0.0, y.c_som, c_lts, 0.0, 0.0, 0.0});
+    sim_result_.append({plot, 7, z_jahr, n_years, db::Value()});
 }
 
 void PlotSimulation::advance_progress() {

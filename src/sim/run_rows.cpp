@@ -8,10 +8,11 @@ namespace sim {
 namespace {
 
 // The columns read, in the order of `index_`.
-constexpr std::array<const char*, 24> columns = {
-    "FL_ID",    "i_con",    "year_0", "corg",    "norg", "BD",     "skelett", "cif",
-    "hsnk_lts", "hsnk_soc", "fchw",   "fbio",    "clay", "silt",   "fat",     "PD",
-    "FC",       "PWP",      "BAT",    "TillBAT", "Crep", "notill", "comment", "cl"};
+constexpr std::array<const char*, 28> columns = {
+    "FL_ID",  "i_con",    "year_0",   "corg",    "norg", "BD",      "skelett",
+    "cif",    "hsnk_lts", "hsnk_soc", "fchw",    "fbio", "clay",    "silt",
+    "fat",    "PD",       "FC",       "PWP",     "BAT",  "TillBAT", "Crep",
+    "notill", "comment",  "hb_crop",  "hb_ORAM", "hbil", "delta_c", "son_dec"};
 
 enum Col {
     c_fl_id,
@@ -36,7 +37,12 @@ enum Col {
     c_till_bat,
     c_crep,
     c_notill,
-    c_comment
+    c_comment,
+    c_hb_crop,
+    c_hb_oram,
+    c_hbil,
+    c_delta_c,
+    c_son_dec
 };
 
 constexpr double no_measurement = -99.99;
@@ -84,6 +90,11 @@ RunRow RunRows::read_row() const {
     r.till_bat = number(c_till_bat);
     r.crep = number(c_crep);
     r.notill = static_cast<int>(number(c_notill));
+    r.hb_crop = number(c_hb_crop);
+    r.hb_oram = number(c_hb_oram);
+    r.hbil = number(c_hbil);
+    r.delta_c = number(c_delta_c);
+    r.son_dec = number(c_son_dec);
     return r;
 }
 

@@ -30,6 +30,11 @@ struct RunRow {
     double crep = 0;              // C of the crop residues, kg C/ha
     int notill = 0;
     std::string comment;
+    // Yearly balances of the humus balance methods (missing values read as 0).
+    double hb_crop = 0, hb_oram = 0; // HUBA: crops and amendments, kg C/ha
+    double hbil = 0;                 // STAND: humus balance of the year
+    double delta_c = 0;              // SALCA, HUMOD: change of the C stock, kg C/ha
+    double son_dec = 0;              // HUMOD: decay of soil organic N, kg N/ha
 };
 
 // Streams a run statement (ordered by plot and year) and hands out the rows of one plot

@@ -1,7 +1,9 @@
 #include "sim/run_steps.h"
 
+#include "sim/balance_account.h"
 #include "sim/climate_preparation.h"
 #include "sim/final_stage.h"
+#include "sim/humus_methods.h"
 #include "sim/organic_inputs.h"
 #include "sim/soil_properties.h"
 
@@ -43,8 +45,14 @@ RunSteps standard_run_steps(app::SettingsStore* settings) {
         MessageListObserver list(ctx.sim, ctx.observer);
         build_soil_prop(ctx.conn, soil_settings(ctx), list, ctx.dialogs);
     };
+    steps.stand = stand_chain;
+    steps.n_deposition = n_deposition_step;
+    steps.humod = humod_chain;
+    steps.salca = salca_chain;
+    steps.humus_balance = huba_chain;
     steps.final_stage = [settings](RunContext& ctx, const std::string& method) {
-        if (method == "TSM") return run_final_stage(ctx, method, settings);
+        if (method == "TSM" || balance_method(method))
+            return run_final_stage(ctx, method, settings);
         ctx.message(final_stage_missing(method));
         throw FinalStageMissing(final_stage_missing(method));
     };
