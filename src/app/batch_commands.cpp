@@ -2,6 +2,7 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
+#include "app/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
@@ -44,7 +45,11 @@ const char* const usage =
     "                          are printed as tab-separated text with a header line\n"
     "  summary DATABASE        experiments, plots, years and measurements of a database\n"
     "  outliers DATABASE       mark the single outliers of every plot and property by\n"
-    "                          Grubbs' test (weight 0, listed in tmp_outlist)\n";
+    "                          Grubbs' test (weight 0, listed in tmp_outlist)\n"
+    "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
+    "           [--fertiliser D0 D1] [--xlsx FILE]\n"
+    "                          field N balance of the simulated plots (all: '*'); prints\n"
+    "                          nmin_saldo (with --xlsx also into a workbook)\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -111,6 +116,18 @@ int command_summary(const std::vector<std::string>& a, std::ostream& out) {
     if (a.size() != 2) throw UsageError("summary DATABASE");
     db::Connection c(a[1]);
     print_summary(c, a[1], out);
+    return 0;
+}
+
+int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::ostream& err) {
+    NBalanceCommand command;
+    try {
+        command = parse_nbalance_command(a);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
+    run_nbalance_command(command, print, err);
     return 0;
 }
 
@@ -201,7 +218,7 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers"};
+const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
 
 } // namespace
 
@@ -218,6 +235,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "new") return command_new(args, out);
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
+        if (cmd == "nbalance") return command_nbalance(args, out, err);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -19,6 +19,12 @@ std::optional<std::string> ConsoleDialogs::choose_file(const std::string& title,
     return std::nullopt;
 }
 
+std::optional<std::string> ConsoleDialogs::choose_save_file(const std::string& title,
+                                                            const std::string&) {
+    out_ << "[" << title << "] no file chosen (console)\n";
+    return std::nullopt;
+}
+
 std::optional<std::string> ConsoleDialogs::edit_connection_string(const std::string&) {
     out_ << "[connection] the connection string is not edited (console)\n";
     return std::nullopt;

@@ -38,6 +38,14 @@ std::optional<std::string> QtDialogs::choose_file(const std::string& title,
     return file.toStdString();
 }
 
+std::optional<std::string> QtDialogs::choose_save_file(const std::string& title,
+                                                       const std::string& filter) {
+    const QString file = QFileDialog::getSaveFileName(parent_, QString::fromStdString(title), {},
+                                                      qt_file_filter(filter));
+    if (file.isEmpty()) return std::nullopt;
+    return file.toStdString();
+}
+
 // The connection-string editor: the string in an editable field; a changed text is
 // the new string.
 std::optional<std::string> QtDialogs::edit_connection_string(const std::string& current) {

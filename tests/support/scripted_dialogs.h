@@ -16,6 +16,7 @@ public:
     // Answers taken in order; when they run out: No, cancel, unchanged.
     std::deque<bool> yes_no;
     std::deque<std::optional<std::string>> files;
+    std::deque<std::optional<std::string>> save_files;
     std::deque<std::optional<std::string>> connection_strings;
 
     void show_message(const std::string& title, const std::string& text) override {
@@ -28,6 +29,11 @@ public:
     std::optional<std::string> choose_file(const std::string& title, const std::string&) override {
         shown.push_back("file: " + title);
         return take(files, std::optional<std::string>());
+    }
+    std::optional<std::string> choose_save_file(const std::string& title,
+                                                const std::string&) override {
+        shown.push_back("save file: " + title);
+        return take(save_files, std::optional<std::string>());
     }
     std::optional<std::string> edit_connection_string(const std::string& current) override {
         shown.push_back("connection editor: " + current);

@@ -1,0 +1,14 @@
+// desktop_open.h --- opening a file with the desktop's default application.
+#pragma once
+
+#include <filesystem>
+
+namespace app {
+
+// Opens the file with the application the desktop associates with it (xdg-open), without
+// waiting for it. Does nothing and returns false without a desktop: no display (neither
+// DISPLAY nor WAYLAND_DISPLAY), the offscreen platform (QT_QPA_PLATFORM=offscreen), or no
+// xdg-open on the PATH. Returns true when the opener was started.
+bool open_with_desktop(const std::filesystem::path& file);
+
+} // namespace app

@@ -1,0 +1,91 @@
+// xlsx_export_test.cpp --- workbooks read back from the zip file: field names, rounded
+// numbers, texts and empty cells where they belong.
+#include "app/xlsx_export.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <unzip.h>
+
+namespace {
+
+// One entry of a zip file as text.
+std::string zip_entry(const std::filesystem::path& file, const std::string& name) {
+    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(file.string().c_str()), unzClose);
+    if (!zip) throw std::runtime_error("not a zip file: " + file.string());
+    if (unzLocateFile(zip.get(), name.c_str(), 0) != UNZ_OK ||
+        unzOpenCurrentFile(zip.get()) != UNZ_OK)
+        throw std::runtime_error("no entry " + name + " in " + file.string());
+    std::string text;
+    char buffer[4096];
+    int n = 0;
+    while ((n = unzReadCurrentFile(zip.get(), buffer, sizeof buffer)) > 0) text.append(buffer, n);
+    unzCloseCurrentFile(zip.get());
+    return text;
+}
+
+std::string unescaped(std::string s) {
+    const std::pair<const char*, const char*> entities[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+    for (const auto& [entity, ch] : entities)
+        for (auto p = s.find(entity); p != std::string::npos; p = s.find(entity, p + 1))
+            s.replace(p, std::string(entity).size(), ch);
+    return s;
+}
+
+// The text between `open`-tag (after its '>') and `close`, from position `from`.
+std::string inner(const std::string& xml, std::size_t from, const std::string& close) {
+    const auto begin = xml.find('>', from) + 1;
+    return xml.substr(begin, xml.find(close, begin) - begin);
+}
+
+// The cells of the first worksheet by reference ("A1"): shared strings as "text:...",
+// inline numbers as "number:...".
+std::map<std::string, std::string> cells(const std::filesystem::path& file) {
+    std::vector<std::string> strings;
+    const std::string shared = zip_entry(file, "xl/sharedStrings.xml");
+    for (auto p = shared.find("<t"); p != std::string::npos; p = shared.find("<t", p + 1))
+        if (shared.compare(p, 3, "<t>") == 0 || shared.compare(p, 3, "<t ") == 0)
+            strings.push_back(unescaped(inner(shared, p, "</t>")));
+    std::map<std::string, std::string> out;
+    const std::string sheet = zip_entry(file, "xl/worksheets/sheet1.xml");
+    for (auto p = sheet.find("<c r=\""); p != std::string::npos; p = sheet.find("<c r=\"", p + 1)) {
+        const std::string ref = sheet.substr(p + 6, sheet.find('"', p + 6) - p - 6);
+        const std::string tag = sheet.substr(p, sheet.find('>', p) - p);
+        const std::string v = inner(sheet, sheet.find("<v", p), "</v>");
+        out[ref] = tag.find("t=\"s\"") != std::string::npos ? "text:" + strings.at(std::stoul(v))
+                                                            : "number:" + v;
+    }
+    return out;
+}
+
+TEST(XlsxExportTest, FieldNamesThenOneRecordPerRow) {
+    test::TempDir dir;
+    const auto file = dir / "grid.xlsx";
+    app::write_xlsx(file, {"FL_ID", "name", "n_saldo"},
+                    {{101, "winter wheat", 12.345678},
+                     {102, "12 < 13 & more", db::Value()},
+                     {db::Value(), "", -0.00004}});
+    const std::map<std::string, std::string> expected = {
+        {"A1", "text:FL_ID"},        {"B1", "text:name"},
+        {"C1", "text:n_saldo"},      {"A2", "number:101"},
+        {"B2", "text:winter wheat"}, {"C2", "number:12.3457"},
+        {"A3", "number:102"},        {"B3", "text:12 < 13 & more"},
+        {"C4", "number:0"}}; // an empty text leaves the cell empty as Null does
+    EXPECT_EQ(cells(file), expected);
+}
+
+TEST(XlsxExportTest, AFileThatCannotBeWrittenIsNamed) {
+    test::TempDir dir;
+    const auto file = dir / "no such folder" / "grid.xlsx";
+    try {
+        app::write_xlsx(file, {"a"}, {{1}});
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
+    }
+}
+
+} // namespace
