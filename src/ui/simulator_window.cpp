@@ -185,6 +185,7 @@ void TtsmadoForm1::activate() {
     guarded(
         [&] { outcome = sim::activate_window(sim_, ctx, steps_, [this] { return isVisible(); }); });
     activating_ = false;
+    ++activations_;
     show_state();
     guarded([&] { show_selected_plots(); });
     if (outcome.calculate == sim::CalculateOutcome::close_window) close();
@@ -294,6 +295,24 @@ void TtsmadoForm1::show_and_wait() {
     wait_loop_ = &loop;
     if (isVisible()) loop.exec();
     wait_loop_ = nullptr;
+}
+
+void TtsmadoForm1::hand_over(bool power) {
+    const int before = activations_;
+    show();
+    while (isVisible() && activations_ == before)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (power && sim_.singlemode) {
+        while (isVisible()) {
+            press_calculate();
+            QCoreApplication::processEvents();
+        }
+    } else {
+        while (sim_.running && isVisible()) QCoreApplication::processEvents();
+        close();
+    }
+    sim_.singlemode = false;
+    sim_.autoclick = false;
 }
 
 void TtsmadoForm1::hideEvent(QHideEvent* e) {

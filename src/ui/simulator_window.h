@@ -49,6 +49,12 @@ public:
     void activate();
     // Shows the window modally and returns when it is hidden again.
     void show_and_wait();
+    // The workbench's hand-over, its fields already set on the simulator: shows the window,
+    // whose activation starts the run (autoclick); then, for one plot with the power flag,
+    // presses "calculate" while the window is visible (the caption "close" closes it),
+    // otherwise waits while the run is under way and closes the window. Resets singlemode
+    // and autoclick afterwards.
+    void hand_over(bool power);
     // The buttons.
     void press_calculate();
     void press_database();
@@ -97,6 +103,7 @@ private:
     sim::TsrbAppExec exec_;
     bool activating_ = false;
     bool calculating_ = false;
+    int activations_ = 0;             // activations completed
     QEventLoop* wait_loop_ = nullptr; // the loop of show_and_wait, while it runs
 
     QPushButton* database_ = nullptr;

@@ -118,6 +118,30 @@ TEST_F(SimulatorWindowTest, RunOfTheDemoFillsTheHistogramWithTheAssessment) {
     EXPECT_EQ(shown.back().rfind("job finished: ", 0), 0u);
 }
 
+TEST_F(SimulatorWindowTest, HandOverOfOnePlotRunsItAndCloses) {
+    for (const bool power : {true, false}) {
+        const auto previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        auto w = window({}, true);
+        {
+            db::Connection c(db_path());
+            c.execute("delete from sim_result");
+            c.execute("update site_state set status=0");
+            c.execute("update site_state set status=1 where fl_id=203");
+        }
+        simulator.autoclick = true;
+        simulator.singlemode = true;
+        simulator.methode = "TSM";
+        w->hand_over(power);
+        std::filesystem::current_path(previous);
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_FALSE(simulator.singlemode);
+        EXPECT_FALSE(simulator.autoclick);
+        db::Connection c(db_path());
+        EXPECT_EQ(test::rows(c, "select distinct fl_id from sim_result"), "203\n") << power;
+    }
+}
+
 TEST_F(SimulatorWindowTest, CloseClosesOnlyAWindowOpenedForOnePlot) {
     auto w = window();
     w->show();
