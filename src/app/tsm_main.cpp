@@ -8,6 +8,7 @@
 #include "ui/qt_dialogs.h"
 #include "ui/settings_window.h"
 #include "ui/simulator_window.h"
+#include "ui/workbench_window.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -51,6 +52,13 @@ int main(int argc, char** argv) {
             simulator.database = launcher.view.simulator_database;
             simulator.methode = launcher.state.methode;
             simulator_window.show_and_wait();
+        });
+        ui::Trange_select workbench_window(
+            {launcher.state, launcher.link.connection, *store, confirming});
+        window.set_window_opener("plot_selection", [&] {
+            workbench_window.show();
+            workbench_window.raise();
+            workbench_window.activateWindow();
         });
         window.show();
         return QApplication::exec();

@@ -2,6 +2,7 @@
 #include "workbench/experiment_tree.h"
 
 #include "db/connection.h"
+#include "db/jet_functions.h"
 #include "db/text.h"
 #include "workbench/node_labels.h"
 #include "workbench/workbench_texts.h"
@@ -23,6 +24,13 @@ std::vector<std::size_t> character_starts(const std::string& text) {
     return starts;
 }
 
+// Texts ordered as the database compares them: without regard to case.
+struct NoCase {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return db::compare_text_nocase(a, b) < 0;
+    }
+};
+
 struct PlotRow {
     std::string name, location, vcode, i_con, herkunft;
     std::int64_t fl_id = 0;
@@ -42,11 +50,11 @@ std::vector<PlotRow> read_plots(db::Connection& conn) {
     return plots;
 }
 
-// Experiment codes with literature references, compared without regard to case.
-std::set<std::string> referenced_codes(db::Connection& conn) {
-    std::set<std::string> codes;
+// Experiment codes with literature references.
+std::set<std::string, NoCase> referenced_codes(db::Connection& conn) {
+    std::set<std::string, NoCase> codes;
     db::Dataset d = conn.open("select distinct versuchs_code from ref2vcode");
-    for (d.first(); !d.eof(); d.next()) codes.insert(db::lower(d.field(0).as_text()));
+    for (d.first(); !d.eof(); d.next()) codes.insert(d.field(0).as_text());
     return codes;
 }
 
@@ -80,18 +88,24 @@ TreeNode plot_node(const PlotRow& p) {
 std::optional<NodeKind> kind_of_image(int image_index) {
     switch (image_index) {
     case 0:
-    case 1: return NodeKind::plots_folder;
+    case 1:
+        return NodeKind::plots_folder;
     case 2:
     case 3:
     case 18:
-    case 19: return NodeKind::experiment;
+    case 19:
+        return NodeKind::experiment;
     case 6:
-    case 7: return NodeKind::database;
+    case 7:
+        return NodeKind::database;
     case 8:
-    case 9: return NodeKind::tables;
+    case 9:
+        return NodeKind::tables;
     case 10:
-    case 11: return NodeKind::plot;
-    default: return std::nullopt;
+    case 11:
+        return NodeKind::plot;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -136,10 +150,10 @@ const std::string& plots_statement() {
 
 ExperimentTree build_experiment_tree(db::Connection& conn, const TreeOptions& options) {
     const std::vector<PlotRow> plots = read_plots(conn);
-    const std::set<std::string> literature = referenced_codes(conn);
-    // The plots of each location (texts compare without regard to case), in query order.
-    std::map<std::string, std::vector<const PlotRow*>> by_location;
-    for (const PlotRow& p : plots) by_location[db::lower(p.location)].push_back(&p);
+    const std::set<std::string, NoCase> literature = referenced_codes(conn);
+    // The plots of each location, in query order.
+    std::map<std::string, std::vector<const PlotRow*>, NoCase> by_location;
+    for (const PlotRow& p : plots) by_location[p.location].push_back(&p);
 
     ExperimentTree tree;
     tree.plot_rows = static_cast<int>(plots.size());
@@ -148,10 +162,9 @@ ExperimentTree build_experiment_tree(db::Connection& conn, const TreeOptions& op
     for (sites.first(); !sites.eof(); sites.next()) {
         const std::string location = sites["site"].as_text();
         const std::string code = sites["versuch_code"].as_text();
-        const bool refs = literature.count(db::lower(code)) > 0;
-        TreeNode experiment =
-            folder(NodeKind::experiment, experiment_label(location, code),
-                   refs ? image::experiment_with_literature : image::experiment);
+        const bool refs = literature.count(code) > 0;
+        TreeNode experiment = folder(NodeKind::experiment, experiment_label(location, code),
+                                     refs ? image::experiment_with_literature : image::experiment);
         if (options.power)
             experiment.children.push_back(
                 folder(NodeKind::tables, ui_text(14, options.language), image::tables));
@@ -159,7 +172,7 @@ ExperimentTree build_experiment_tree(db::Connection& conn, const TreeOptions& op
             folder(NodeKind::plots_folder, ui_text(15, options.language), image::plots_folder);
         // The location itself, not the one read back from the label: a location holding
         // "<" or surrounding blanks still finds its plots.
-        if (auto it = by_location.find(db::lower(location)); it != by_location.end())
+        if (auto it = by_location.find(location); it != by_location.end())
             for (const PlotRow* p : it->second) {
                 plots_folder.children.push_back(plot_node(*p));
                 if (options.evaluate_plot &&

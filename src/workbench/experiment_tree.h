@@ -57,8 +57,8 @@ int collapsed_image(int image_index);
 struct TreeNode {
     NodeKind kind = NodeKind::database;
     std::string label;
-    int image = 0;          // collapsed image
-    int selected_image = 0; // image shown while selected (plots: 5)
+    int image = 0;                 // collapsed image
+    int selected_image = 0;        // image shown while selected (plots: 5)
     std::optional<Tsrb_item> item; // plot nodes only
     std::vector<TreeNode> children;
 };
@@ -74,8 +74,8 @@ std::string root_label(const std::string& db_f_name);
 
 struct TreeOptions {
     std::string db_f_name;
-    bool power = true;           // adds the tables node of each experiment
-    std::string language = "E";  // of the tables and plots folder labels
+    bool power = true;          // adds the tables node of each experiment
+    std::string language = "E"; // of the tables and plots folder labels
     // Called for every plot with results of a positive mean (the statistics rebuild).
     std::function<void(const Tsrb_item&)> evaluate_plot;
     // Called after each experiment, to keep a window alive.
