@@ -32,5 +32,4 @@ Adaptation adapt_datamodel(db::Connection& conn, SettingsStore& settings, Progra
 // The next free integer key of a table: the largest key plus one, 0 on an empty table.
 std::int64_t get_key(db::Connection& conn, const std::string& table, const std::string& key);
 
-
 } // namespace app

@@ -47,7 +47,6 @@ private:
     std::vector<std::string> warnings_;
 };
 
-
 // The initialisation file of a program in program_dir: program_dir/tsm.ini.
 std::filesystem::path ini_path(const std::filesystem::path& program_dir);
 

@@ -6,8 +6,10 @@
 #include "ui/confirm_dialog.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
+#include "ui/result_pages.h"
 #include "ui/settings_window.h"
 #include "ui/simulator_window.h"
+#include "ui/workbench_connections.h"
 #include "ui/workbench_window.h"
 
 #include <QApplication>
@@ -55,6 +57,14 @@ int main(int argc, char** argv) {
         });
         ui::Trange_select workbench_window(
             {launcher.state, launcher.link.connection, *store, confirming});
+        ui::install_result_pages(workbench_window);
+        ui::connect_workbench(
+            workbench_window, simulator_window,
+            {launcher.link.connection,
+             confirming,
+             ui::qt_workbench_questions(&workbench_window),
+             {},
+             [&](sim::Simulator& s) { s.database = launcher.view.simulator_database; }});
         window.set_window_opener("plot_selection", [&] {
             workbench_window.show();
             workbench_window.raise();

@@ -261,8 +261,8 @@ void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
         } catch (const ClimateError& e) {
             t.commit();
             // The message list names the plot and year the box does not.
-            ctx.message("FL_ID " + rows["fl_id"].as_text() + ", year " +
-                        rows["year_0"].as_text() + ": " + e.what());
+            ctx.message("FL_ID " + rows["fl_id"].as_text() + ", year " + rows["year_0"].as_text() +
+                        ": " + e.what());
             stop(ctx, e.title(), e.what());
         }
         update.execute({bat.bat, bat.bat_notill, rows["fl_id"], rows["year_0"]});

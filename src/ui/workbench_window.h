@@ -132,6 +132,7 @@ public:
     // What the window shows.
     WorkbenchFields& fields() { return f_; }
     app::ProgramState& state() { return env_.state; }
+    app::Dialogs& dialogs() { return env_.dialogs; }
     db::Connection& conn();
     const TreeImages& images() const { return images_; }
     WorkbenchTree* tree() const { return tree_; }

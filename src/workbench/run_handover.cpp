@@ -36,7 +36,10 @@ void prepare_simulator(sim::Simulator& sim, const HandOver& h) {
     sim.z_cnt = h.z_cnt;
     sim.nowait = !h.power || h.modus == "ORV";
     sim.singlemode = h.single;
-    if (!h.single) sim.running = true;
+    // `running` stays clear: the simulator's activation waits while it is set, before the
+    // press of "calculate" that would clear it, so a set flag would never end the wait. The
+    // run sets it itself while it works.
+    sim.running = false;
     sim.methode = h.methode;
 }
 

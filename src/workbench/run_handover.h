@@ -33,8 +33,8 @@ struct HandOver {
 };
 
 // Sets the simulator's fields for the hand-over: autoclick, z_anf, z_cnt, nowait (without the
-// power flag, or in the mode "ORV"), singlemode for one plot, running for a selection, and
-// the method.
+// power flag, or in the mode "ORV"), singlemode for one plot, and the method. `running` is
+// left clear for a selection too (the activation would wait for it forever).
 void prepare_simulator(sim::Simulator& sim, const HandOver& h);
 
 // The start year and repeat count fields as numbers: a field that is not a whole number

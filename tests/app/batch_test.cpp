@@ -3,8 +3,8 @@
 #include "db/connection.h"
 #include "test_support.h"
 
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 

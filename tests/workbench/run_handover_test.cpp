@@ -36,7 +36,7 @@ TEST_F(RunHandOverTest, SimulatorFieldsOfTheHandOver) {
         EXPECT_EQ(s.nowait, k.nowait) << k.power << k.modus;
         EXPECT_TRUE(s.autoclick);
         EXPECT_EQ(s.singlemode, k.single);
-        EXPECT_EQ(s.running, !k.single);
+        EXPECT_FALSE(s.running);
         EXPECT_EQ(s.z_anf, 1990);
         EXPECT_EQ(s.z_cnt, 2);
         EXPECT_EQ(s.methode, "HUMOD");

@@ -1,0 +1,301 @@
+// workbench_connections_test.cpp --- the workbench's entries on the demo database: runs
+// handed over to the simulator, plots added and deleted, names saved exactly.
+#include "app/settings_store.h"
+#include "app/tsm_settings.h"
+#include "db/new_database.h"
+#include "scripted_dialogs.h"
+#include "sim/run_steps.h"
+#include "test_support.h"
+#include "ui/simulator_window.h"
+#include "ui/workbench_connections.h"
+#include "ui/workbench_tree_widget.h"
+#include "ui/workbench_window.h"
+#include "workbench/run_handover.h"
+#include "workbench/workbench_texts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidgetItemIterator>
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+using ui::Trange_select;
+
+// Runs write tsm_report.txt into the current folder: keep it in the test's folder.
+class InFolder {
+public:
+    explicit InFolder(const std::filesystem::path& dir)
+        : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~InFolder() { std::filesystem::current_path(previous_); }
+    InFolder(const InFolder&) = delete;
+    InFolder& operator=(const InFolder&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+class WorkbenchConnectionsTest : public testing::Test {
+protected:
+    WorkbenchConnectionsTest() {
+        connection.emplace(db::create_experiment_database(db_path(), true));
+        state.db_f_name = db_path();
+        state.modus = "TSM";
+        state.methode = "TSM";
+        settings.write_string("database", db_path());
+        settings.write_string("ptfmode", "3");
+        settings.write_string("pf_wp", "42");
+        settings.write_string("pf_fk", "18");
+        settings.write_integer("recalc_bat", 1);
+        settings.write_string("soil_scheme", "RBS");
+    }
+
+    std::string db_path() const { return (dir / "demo.db").string(); }
+
+    Trange_select& open(bool power = true) {
+        state.language = "E";
+        state.power = power;
+        window = std::make_unique<Trange_select>(
+            ui::WorkbenchEnvironment{state, connection, settings, dialogs});
+        simulator_window = std::make_unique<ui::TtsmadoForm1>(
+            simulator,
+            ui::SimulatorEnvironment{
+                {}, settings, tsm_settings, state, dialogs, connection, dir.path().string()},
+            sim::standard_run_steps(&settings));
+        ui::WorkbenchQuestions q;
+        q.folder_name = [this](const std::string& caption, std::int64_t) {
+            asked.push_back(caption);
+            if (names.empty()) return std::optional<std::string>();
+            auto name = names.front();
+            names.pop_front();
+            return name;
+        };
+        q.plot_id_shift = [this](const std::string& location, const workbench::PlotIdRange& r,
+                                 const std::function<std::string(const std::string&)>& status) {
+            asked.push_back(location + " " + std::to_string(r.min) + ".." + std::to_string(r.max) +
+                            ": " + status("1000"));
+            return std::optional<std::string>("1000");
+        };
+        q.experiment_code = [this](const workbench::ExperimentCodeForm& form,
+                                   const std::function<std::string()>&) {
+            asked.push_back(form.old_code + " " + form.location);
+            return std::optional<std::pair<std::string, std::string>>({"7", "Moved trial"});
+        };
+        q.phase = [] { return std::optional<stats::Phase>(stats::Phase::late_years); };
+        ui::connect_workbench(
+            *window, *simulator_window,
+            ui::WorkbenchActions{
+                connection, dialogs, std::move(q), [this] { return settings_method; }, {}});
+        window->resize(900, 700);
+        window->show();
+        window->activate();
+        return *window;
+    }
+
+    QTreeWidgetItem* node(const std::string& label) const {
+        for (QTreeWidgetItemIterator it(window->tree()); *it; ++it)
+            if ((*it)->text(0).toStdString() == label) return *it;
+        ADD_FAILURE() << "no node " << label;
+        return nullptr;
+    }
+    QTreeWidgetItem* plot_node(std::int64_t id) const {
+        for (QTreeWidgetItemIterator it(window->tree()); *it; ++it)
+            if (const auto* r = Trange_select::record_of(*it); r && r->snr == id) return *it;
+        return nullptr;
+    }
+    void click_plot(std::int64_t id) {
+        QTreeWidgetItem* item = plot_node(id);
+        ASSERT_TRUE(item) << id;
+        window->press_item(item, Qt::LeftButton);
+    }
+    std::string query(const std::string& q) { return test::rows(*connection, q); }
+    void expect_no_error() {
+        for (const std::string& s : dialogs.shown) EXPECT_NE(s.rfind("error:", 0), 0u) << s;
+    }
+
+    test::TempDir dir;
+    std::optional<db::Connection> connection;
+    app::ProgramState state;
+    app::MemorySettingsStore settings;
+    app::TsmSettings tsm_settings{settings, state};
+    test::ScriptedDialogs dialogs;
+    sim::Simulator simulator;
+    std::unique_ptr<ui::TtsmadoForm1> simulator_window;
+    std::unique_ptr<Trange_select> window;
+    std::string settings_method = "TSM";
+    std::deque<std::optional<std::string>> names;
+    std::vector<std::string> asked;
+};
+
+TEST_F(WorkbenchConnectionsTest, SinglePlotRunSelectsThePlotAndShowsItsMeanBatAgain) {
+    struct Case {
+        bool power;
+        std::string method; // of the settings dialog
+    };
+    for (const Case& c : {Case{false, "HUMOD"}, Case{true, "TSM"}}) {
+        SCOPED_TRACE(c.method);
+        settings_method = c.method;
+        Trange_select& w = open(c.power);
+        connection->execute("update site_state set status=1");
+        // Before the first run there is no tmp_bat: the form shows and saves the stored value.
+        connection->execute("update field_description set mw_bat=1 where fl_id=203");
+        click_plot(203);
+        {
+            InFolder in(dir.path());
+            w.button("model run (plot)")->click();
+        }
+        expect_no_error();
+        ASSERT_TRUE(connection.has_value());
+        EXPECT_FALSE(simulator_window->isVisible());
+        EXPECT_EQ(query("select fl_id from site_state where status=1"), "203\n");
+        EXPECT_EQ(query("select distinct fl_id from sim_result"), "203\n");
+        const std::string mean_bat = workbench::mean_bat_after_run(*connection, 203);
+        ASSERT_NE(mean_bat, "?");
+        // Shown by the click on the rebuilt tree, with the two decimals of a plot's page.
+        EXPECT_NEAR(w.field("fda_wmz")->text().toDouble(), std::stod(mean_bat), 0.05);
+        const std::string stored = query("select mw_bat from field_description where fl_id=203");
+        if (c.method == "TSM") {
+            EXPECT_DOUBLE_EQ(std::stod(stored), std::stod(mean_bat));
+            EXPECT_EQ(w.pages()->currentIndex(), ui::page::om_turnover);
+            EXPECT_TRUE(w.pages()->isTabVisible(ui::page::c_dynamics));
+        } else {
+            EXPECT_EQ(stored, "1\n");
+            EXPECT_EQ(w.pages()->currentIndex(), ui::page::misc_results);
+        }
+        // The plot was clicked again on the rebuilt tree.
+        ASSERT_TRUE(w.fields().a_srb_item);
+        EXPECT_EQ(w.fields().a_srb_item->snr, 203);
+        EXPECT_EQ(w.fields().active_item, plot_node(203));
+        EXPECT_EQ(w.plot_id_label()->text(), "203");
+        EXPECT_FALSE(simulator.singlemode);
+        EXPECT_FALSE(simulator.autoclick);
+    }
+}
+
+TEST_F(WorkbenchConnectionsTest, SelectionRunRunsTheTickedEntries) {
+    Trange_select& w = open();
+    w.press_item(node("Static fertilisation trial   <1>"), Qt::LeftButton);
+    w.menu_action("experiment simulation")->trigger();
+    EXPECT_EQ(w.fields().simulation_mode, "group");
+    EXPECT_EQ(w.selection_caption()->text(), "Static fertilisation trial");
+    EXPECT_EQ(w.selection_list()->count(), 5);
+    EXPECT_EQ(w.front_panel(), w.selection_panel());
+
+    w.menu_action("database simulation")->trigger();
+    EXPECT_EQ(w.fields().simulation_mode, "scenario");
+    EXPECT_EQ(w.selection_caption()->text().toStdString(), workbench::ui_text(21, "E"));
+    QListWidget* list = w.selection_list();
+    ASSERT_EQ(list->count(), std::stoi(query("select count(*) from field_description")));
+    for (int i = 0; i < list->count(); ++i) {
+        const auto id = workbench::entry_plot(list->item(i)->text().toStdString());
+        if (id == 102 || id == 203) list->item(i)->setCheckState(Qt::Checked);
+    }
+    {
+        InFolder in(dir.path());
+        w.button("model run for selection")->click();
+    }
+    expect_no_error();
+    ASSERT_TRUE(connection.has_value());
+    EXPECT_FALSE(simulator_window->isVisible());
+    EXPECT_EQ(query("select fl_id from site_state where status=1 order by fl_id"), "102\n203\n");
+    EXPECT_EQ(query("select distinct fl_id from sim_result order by fl_id"), "102\n203\n");
+    EXPECT_TRUE(plot_node(102));
+}
+
+TEST_F(WorkbenchConnectionsTest, AddsAndDeletesPlotsWithTheAnswersGiven) {
+    Trange_select& w = open();
+    QTreeWidgetItem* folder = node("Static fertilisation trial   <1>")->child(1);
+    ASSERT_EQ(folder->childCount(), 5);
+    w.fields().a_item = folder;
+    w.menu_action("add a new plot")->trigger();
+    expect_no_error();
+    const std::string id = query("select max(fl_id) from field_description");
+    const std::int64_t new_id = std::stoll(id);
+    EXPECT_EQ(query("select location, i_con from field_description where fl_id=" + id),
+              "Static fertilisation trial|obsval\n");
+    EXPECT_EQ(query("select status from site_state where fl_id=" + id), "0\n");
+    ASSERT_TRUE(plot_node(new_id));
+    EXPECT_EQ(node("Static fertilisation trial   <1>")->child(1)->childCount(), 6);
+
+    // "No" keeps the plot, "Yes" removes it.
+    const std::string question =
+        " Do you really want to delete ALL data of plot " + std::to_string(new_id) + " ?";
+    for (const bool yes : {false, true}) {
+        dialogs.shown.clear();
+        dialogs.yes_no = {yes};
+        w.fields().a_item = plot_node(new_id);
+        w.menu_action("delete plot")->trigger();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.shown[0], " Confirm Delete: " + question);
+        EXPECT_EQ(query("select count(*) from field_description where fl_id=" + id),
+                  yes ? "0\n" : "1\n");
+        EXPECT_EQ(plot_node(new_id) == nullptr, yes);
+    }
+}
+
+TEST_F(WorkbenchConnectionsTest, NamesWithQuotesAreStoredExactly) {
+    Trange_select& w = open();
+    const std::string name = "O'Neill's \"long\" plot";
+    click_plot(101);
+    w.field("fda_sbez")->setText(QString::fromStdString(name));
+    w.button("update changes")->click();
+    expect_no_error();
+    EXPECT_EQ(query("select site_description from field_description where fl_id=101"), name + "\n");
+
+    const std::string folder = "Farmer's \"new\" field";
+    names = {std::nullopt, folder};
+    w.menu_action("create a new experiment")->trigger(); // cancelled
+    EXPECT_EQ(query("select count(*) from experiments"), "2\n");
+    w.menu_action("create a new experiment")->trigger();
+    expect_no_error();
+    EXPECT_EQ(asked, (std::vector<std::string>(2, "create new experiment folder")));
+    EXPECT_EQ(query("select count(*) from experiments where location=" +
+                    std::string("'Farmer''s \"new\" field'")),
+              "1\n");
+    EXPECT_EQ(w.fields().a_item, w.tree()->topLevelItem(0));
+}
+
+TEST_F(WorkbenchConnectionsTest, RenumbersPlotsAndExperimentsWithTheAnswersGiven) {
+    Trange_select& w = open();
+    w.fields().a_item = node("Static fertilisation trial   <1>");
+    w.menu_action("shift plots  FL_ID")->trigger();
+    EXPECT_EQ(query("select min(fl_id), max(fl_id) from field_description"
+                    " where location='Static fertilisation trial'"),
+              "1101|1105\n");
+    w.fields().a_item = node("Static fertilisation trial   <1>");
+    w.menu_action("shift experiment ID")->trigger();
+    expect_no_error();
+    EXPECT_EQ(asked, (std::vector<std::string>{
+                         "Static fertilisation trial 101..105: 0 records in destination range !"
+                         " press ok to start transfer",
+                         "1 Static fertilisation trial"}));
+    EXPECT_EQ(query("select exp_id, location from experiments where vcode='7'"), "7|Moved trial\n");
+    EXPECT_TRUE(plot_node(1101));
+    EXPECT_TRUE(node("Moved trial   <7>"));
+}
+
+TEST_F(WorkbenchConnectionsTest, UpdateStatisticsStoresOneRowPerPlot) {
+    Trange_select& w = open();
+    click_plot(203);
+    {
+        InFolder in(dir.path());
+        w.button("model run (plot)")->click();
+    }
+    w.menu_action("Update-Statistics")->trigger();
+    expect_no_error();
+    EXPECT_EQ(query("select count(*) from tsm_stat_corg"),
+              query("select count(*) from field_description"));
+    EXPECT_EQ(w.fields().phase_select, static_cast<int>(stats::Phase::late_years));
+}
+
+} // namespace
