@@ -3,6 +3,7 @@
 
 #include "db/connection.h"
 #include "stats/statistics_update.h"
+#include "ui/chart_printing.h"
 #include "ui/result_page_statements.h"
 #include "ui/som_reproduction_levels.h"
 #include "ui/stat_chart.h"
@@ -158,6 +159,7 @@ void ResultPages::make_reproduction() {
         layout.addWidget(l);
     reproduction_.chart = make_chart_view("Chart6");
     reproduction_.chart->chart()->setTitle("C-Reproduktionsindex");
+    print_on_click(reproduction_.chart);
     layout.addWidget(reproduction_.chart, 2);
     reproduction_.grid =
         std::make_unique<ResultGrid>(layout, "reproduction_grid", "==>xls", window_.dialogs());

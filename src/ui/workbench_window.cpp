@@ -580,6 +580,11 @@ void Trange_select::refresh_outliers() {
         BusyCursor busy;
         stats::prepare_outlier_indication(conn());
     });
+    // The active plot is drawn again with its new outlier marks.
+    if (f_.active_item) {
+        f_.a_item = f_.active_item;
+        item_click();
+    }
 }
 
 void Trange_select::open_nbalance() {
