@@ -12,6 +12,7 @@
 #include "ui/som_reproduction_levels.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
+#include "zip_entry.h"
 
 #include <QAction>
 #include <QChart>
@@ -27,26 +28,12 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
-#include <minizip/unzip.h>
 #include <stdexcept>
 #include <unistd.h>
 
 namespace {
 
-// One entry of a zip file as text.
-std::string zip_entry(const std::filesystem::path& file, const std::string& name) {
-    const std::unique_ptr<void, int (*)(unzFile)> zip(unzOpen64(file.string().c_str()), unzClose);
-    if (!zip) throw std::runtime_error("not a zip file: " + file.string());
-    if (unzLocateFile(zip.get(), name.c_str(), 0) != UNZ_OK ||
-        unzOpenCurrentFile(zip.get()) != UNZ_OK)
-        throw std::runtime_error("no entry " + name + " in " + file.string());
-    std::string text;
-    char buffer[4096];
-    int n = 0;
-    while ((n = unzReadCurrentFile(zip.get(), buffer, sizeof buffer)) > 0) text.append(buffer, n);
-    unzCloseCurrentFile(zip.get());
-    return text;
-}
+using test::zip_entry;
 
 // The whole workbook's cell text: shared strings and the sheet.
 std::string workbook_text(const std::filesystem::path& file) {
