@@ -3,6 +3,7 @@
 #include "app/settings_store.h"
 #include "sim/run_steps.h"
 #include "stats/outlier_indication.h"
+#include "ui/busy_cursor.h"
 #include "ui/confirm_dialog.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
@@ -35,14 +36,8 @@ int main(int argc, char** argv) {
         window.set_window_opener("settings", [&] { settings_window.exec(); });
         window.set_window_opener("outlier", [&] {
             if (!launcher.connected()) return; // nothing to mark without a database
-            QApplication::setOverrideCursor(Qt::BusyCursor);
-            try {
-                stats::prepare_outlier_indication(launcher.connection());
-            } catch (...) {
-                QApplication::restoreOverrideCursor();
-                throw;
-            }
-            QApplication::restoreOverrideCursor();
+            ui::BusyCursor busy;
+            stats::prepare_outlier_indication(launcher.connection());
         });
         sim::Simulator simulator;
         ui::TtsmadoForm1 simulator_window(simulator,

@@ -1,6 +1,7 @@
 #include "db/statement.h"
 
 #include "db/db_error.h"
+#include "db/text.h"
 
 #include <cctype>
 #include <sqlite3.h>
@@ -116,6 +117,12 @@ int Statement::column_count() const {
 std::string Statement::column_name(int index) const {
     const char* n = sqlite3_column_name(stmt_, index);
     return n ? n : "";
+}
+
+int Statement::column_index(const std::string& name) const {
+    for (int i = 0; i < column_count(); ++i)
+        if (iequals(column_name(i), name)) return i;
+    return -1;
 }
 
 std::string Statement::column_decltype(int index) const {

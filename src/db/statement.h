@@ -30,6 +30,8 @@ public:
     Value column(int index) const;
     int column_count() const;
     std::string column_name(int index) const;
+    // The first result column of that name, compared without regard to case; -1 when none.
+    int column_index(const std::string& name) const;
     // The declared type of the table column a result column comes from; "" for
     // expressions.
     std::string column_decltype(int index) const;

@@ -17,13 +17,6 @@ db::Value number_or_null(double v, bool computed) {
     return computed ? db::Value(v) : db::Value();
 }
 
-// Index of a column of a prepared statement, -1 when absent.
-int column_of(const db::Statement& s, const char* name) {
-    for (int i = 0; i < s.column_count(); ++i)
-        if (db::iequals(s.column_name(i), name)) return i;
-    return -1;
-}
-
 double number_at(const db::Statement& s, int index, double if_missing) {
     if (index < 0) return if_missing;
     const db::Value v = s.column(index);
@@ -57,7 +50,7 @@ PlotSimulation::PlotSimulation(RunContext& ctx, std::string method, bool write_z
             {}});
         for (const char* col :
              {"cops", "part", "cnr_alt", "pop", "cnr", "k", "eta", "mkd", "item_ix"})
-            turnover_->input_columns.push_back(column_of(turnover_->inputs, col));
+            turnover_->input_columns.push_back(turnover_->inputs.column_index(col));
     }
 }
 
@@ -190,7 +183,7 @@ bool PlotSimulation::load_initial_state(PlotModel& model, const RunRow& first) {
     while (turnover_->saved_state.step()) {
         OmState s;
         const auto at = [&](const char* c) {
-            return number_at(turnover_->saved_state, column_of(turnover_->saved_state, c), 0);
+            return number_at(turnover_->saved_state, turnover_->saved_state.column_index(c), 0);
         };
         s.c_am = at("c_am");
         s.c_sm = at("c_sm");

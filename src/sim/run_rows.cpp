@@ -52,9 +52,7 @@ constexpr double no_measurement = -99.99;
 RunRows::RunRows(db::Connection& conn, const std::string& statement)
     : stmt_(conn.prepare(statement)) {
     index_.assign(columns.size(), -1);
-    for (int i = 0; i < stmt_.column_count(); ++i)
-        for (std::size_t c = 0; c < columns.size(); ++c)
-            if (index_[c] < 0 && db::iequals(stmt_.column_name(i), columns[c])) index_[c] = i;
+    for (std::size_t c = 0; c < columns.size(); ++c) index_[c] = stmt_.column_index(columns[c]);
     if (stmt_.step()) pending_ = read_row();
 }
 

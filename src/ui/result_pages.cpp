@@ -29,15 +29,6 @@ QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// Hourglass while the statistics are computed.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 int page_index(stats::ResultPage p) {
     switch (p) {
     case stats::ResultPage::observation:

@@ -2,6 +2,7 @@
 
 #include "sim/r_script.h"
 #include "sim/result_tables.h"
+#include "ui/busy_cursor.h"
 #include "ui/query_grid.h"
 
 #include <QApplication>
@@ -200,11 +201,11 @@ void TtsmadoForm1::press_calculate() {
         return;
     }
     calculating_ = true;
-    const bool runs = sim_.calculate_caption != "close";
-    if (runs) QApplication::setOverrideCursor(Qt::BusyCursor);
+    std::optional<BusyCursor> busy;
+    if (sim_.calculate_caption != "close") busy.emplace(); // a run, not a close
     sim::RunContext ctx = run_context();
     const sim::CalculateOutcome outcome = sim::press_calculate(ctx, steps_);
-    if (runs) QApplication::restoreOverrideCursor();
+    busy.reset();
     calculating_ = false;
     finish_calculate(outcome);
 }

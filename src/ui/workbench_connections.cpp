@@ -5,6 +5,7 @@
 #include "app/dialogs.h"
 #include "db/connection.h"
 #include "stats/statistics_update.h"
+#include "ui/busy_cursor.h"
 #include "ui/simulator_window.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
@@ -27,14 +28,6 @@
 
 namespace ui {
 namespace {
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // Closes the shared connection for the simulator and opens it again on leaving, also when
 // the run failed, so that the workbench never stays without its database.

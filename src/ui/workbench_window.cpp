@@ -4,6 +4,7 @@
 
 #include "db/text.h"
 #include "stats/outlier_indication.h"
+#include "ui/busy_cursor.h"
 #include "ui/nbalance_window.h"
 #include "ui/query_grid.h"
 #include "ui/regio_mode_dialog.h"
@@ -47,15 +48,6 @@ workbench::TreeNode* node_of(const QTreeWidgetItem* item) {
 std::optional<workbench::NodeKind> kind_of(const QTreeWidgetItem* item) {
     return item ? workbench::kind_of_image(Trange_select::image_of(item)) : std::nullopt;
 }
-
-// The hourglass while a long operation runs.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 void fill_grid(QTableWidget* grid, const QStringList& header,
                const std::vector<std::vector<std::string>>& rows) {

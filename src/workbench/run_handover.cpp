@@ -3,8 +3,9 @@
 #include "db/connection.h"
 #include "db/dataset.h"
 #include "db/text.h"
+#include "workbench/form_numbers.h"
 
-#include <charconv>
+#include <climits>
 #include <cmath>
 #include <sstream>
 #include <stdexcept>
@@ -46,13 +47,11 @@ void prepare_simulator(sim::Simulator& sim, const HandOver& h) {
 namespace {
 
 int whole_number(const std::string& text, const char* field) {
-    const std::string t = db::trim(text);
-    int v = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size())
+    const auto v = read_whole_number(text);
+    if (!v || *v < INT_MIN || *v > INT_MAX)
         throw std::invalid_argument(std::string(field) + " is not a whole number: \"" + text +
                                     "\"");
-    return v;
+    return static_cast<int>(*v);
 }
 
 } // namespace
@@ -69,18 +68,13 @@ int repeat_count_field(const std::string& text) {
 }
 
 std::vector<std::string> experiment_entries(db::Connection& conn, const std::string& location) {
-    auto q = conn.prepare("select * from field_description where location=? order by FL_ID");
+    auto q = conn.prepare("select FL_ID, site_description, Herkunft from field_description "
+                          "where location=? order by FL_ID");
     q.bind(1, location);
-    int id = -1, name = -1, origin = -1;
-    for (int i = 0; i < q.column_count(); ++i) {
-        if (db::iequals(q.column_name(i), "FL_ID")) id = i;
-        if (db::iequals(q.column_name(i), "site_description")) name = i;
-        if (db::iequals(q.column_name(i), "Herkunft")) origin = i;
-    }
     std::vector<std::string> entries;
     while (q.step())
-        entries.push_back(q.column(id).as_text() + ": " + q.column(name).as_text() + "  ===>   " +
-                          q.column(origin).as_text());
+        entries.push_back(q.column(0).as_text() + ": " + q.column(1).as_text() + "  ===>   " +
+                          q.column(2).as_text());
     return entries;
 }
 
@@ -95,11 +89,9 @@ std::vector<std::string> database_entries(db::Connection& conn) {
 }
 
 std::optional<int> entry_plot(const std::string& entry) {
-    const std::string head = db::trim(entry.substr(0, entry.find(':')));
-    int v = 0;
-    const auto [end, ec] = std::from_chars(head.data(), head.data() + head.size(), v);
-    if (head.empty() || ec != std::errc() || end != head.data() + head.size()) return std::nullopt;
-    return v;
+    const auto v = read_whole_number(entry.substr(0, entry.find(':')));
+    if (!v || *v < INT_MIN || *v > INT_MAX) return std::nullopt;
+    return static_cast<int>(*v);
 }
 
 std::string mean_bat_after_run(db::Connection& conn, int fl_id) {
@@ -114,14 +106,9 @@ std::string mean_bat_after_run(db::Connection& conn, int fl_id) {
 }
 
 void store_mean_bat(db::Connection& conn, int fl_id, const std::string& shown) {
-    if (db::trim(shown) == "?") return;
-    std::string text = shown;
-    if (const auto comma = text.find(','); comma != std::string::npos) text[comma] = '.';
-    double v = 0;
-    const std::string t = db::trim(text);
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return;
-    conn.prepare("update  field_description   set   mw_bat=? where fl_id=?").execute({v, fl_id});
+    const std::optional<double> v = read_decimal(shown); // "?" is none
+    if (!v) return;
+    conn.prepare("update  field_description   set   mw_bat=? where fl_id=?").execute({*v, fl_id});
 }
 
 } // namespace workbench

@@ -79,10 +79,10 @@ TEST(Batch, StartUpLikeTheWindowedProgram) {
     // "go" simulates the selected plots and ends with the run report.
     batch({"sql", db, "-"}, "update site_state set status = 0\ngo\n"
                             "update site_state set status = 1 where FL_ID in (101, 201)\n");
-    const auto previous_dir = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path()); // the run report is written here
-    const BatchRun go = batch({"DB=" + db, "go"});
-    std::filesystem::current_path(previous_dir);
+    const BatchRun go = [&] {
+        test::WorkingFolder folder(dir.path()); // the run report is written here
+        return batch({"DB=" + db, "go"});
+    }();
     EXPECT_TRUE(std::filesystem::exists(dir / "tsm_report.txt"));
     EXPECT_EQ(go.code, 0) << go.out << go.err;
     EXPECT_NE(go.out.find("tmp soil :2"), std::string::npos) << go.out;

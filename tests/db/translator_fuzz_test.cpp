@@ -407,24 +407,6 @@ TEST(TranslatorRobustness, LongOperatorChainsAreTranslatedOrRejected) {
     });
 }
 
-// Changes the working folder for a while: a statement that reaches another file
-// (IN "file") attaches it relative to the working folder.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~WorkingFolder() {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-    }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-private:
-    fs::path previous_;
-};
-
 // The tables the corpus uses most, with the columns it names and a row or two, and
 // the work tables the corpus creates itself, empty.
 void create_fixture(db::Connection& c) {
@@ -500,7 +482,7 @@ TEST(TranslatorRobustness, TranslatedMutantsRunOrFailWithDbError) {
     test::TempDir dir;
     db::Connection c = db::Connection::create(dir / "fixture.db");
     create_fixture(c);
-    WorkingFolder in_dir(dir.path());
+    test::WorkingFolder in_dir(dir.path());
 
     InputMaker maker(777u);
     Faults faults;

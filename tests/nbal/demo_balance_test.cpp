@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 class DemoBalanceTest : public testing::Test {
 protected:
     DemoBalanceTest() {
-        const fs::path previous = fs::current_path();
-        fs::current_path(dir.path());
+        test::WorkingFolder folder(dir.path());
         c.execute("update site_state set status=1");
         sim::Simulator simulator;
         simulator.methode = "TSM";
@@ -27,7 +26,6 @@ protected:
         app::ProgramState state;
         sim::RunContext ctx{c, simulator, observer, dialogs, state};
         outcome = sim::press_calculate(ctx, sim::standard_run_steps());
-        fs::current_path(previous);
     }
 
     test::TempDir dir;

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -85,8 +86,7 @@ class BalanceRunTest : public testing::TestWithParam<const char*> {};
 TEST_P(BalanceRunTest, WritesTheRowsOfItsMethod) {
     const std::string method = GetParam();
     test::TempDir dir;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path()); // the run report goes here
+    std::optional<test::WorkingFolder> folder(dir.path()); // the run report goes here
     db::Connection c = db::create_experiment_database(dir / "demo.db", true);
     sim::Simulator simulator;
     simulator.methode = method;
@@ -96,7 +96,7 @@ TEST_P(BalanceRunTest, WritesTheRowsOfItsMethod) {
     state.modus = "TSM";
     sim::RunContext ctx{c, simulator, observer, dialogs, state};
     const sim::CalculateOutcome outcome = sim::press_calculate(ctx, sim::standard_run_steps());
-    std::filesystem::current_path(previous);
+    folder.reset();
 
     ASSERT_EQ(outcome, sim::CalculateOutcome::completed)
         << (dialogs.shown.empty() ? "" : dialogs.shown.back());

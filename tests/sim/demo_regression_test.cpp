@@ -44,30 +44,13 @@ bool renewing() {
     return v && std::string(v) == "1";
 }
 
-// Changes the working folder for as long as it lives: the run writes its report there.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~WorkingFolder() {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-    }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-private:
-    fs::path previous_;
-};
-
 // The demo database in a fresh folder, which is also the working folder, and the parts
 // of the simulator window a run needs. The run steps live as long as the window does, as
 // they do when "calculate" is pressed more than once.
 class DemoRun : public testing::Test {
 protected:
     test::TempDir dir;
-    WorkingFolder folder{dir.path()};
+    test::WorkingFolder folder{dir.path()};
     db::Connection conn = db::create_experiment_database(dir / "demo.db", true);
     sim::Simulator simulator;
     sim::RecordingObserver observer;

@@ -15,8 +15,6 @@ namespace {
 class FinalStageTest : public testing::Test {
 protected:
     FinalStageTest() {
-        previous_dir = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path()); // the run report goes here
         c.execute("insert into climate_station (climate_ID, station) values (1, 'north')");
         c.execute("insert into soilproperties (soil_ID, profile) values (1, 'loam')");
         c.execute("create table Crep_year (FL_ID int, year_0 int, Crep double, n int, "
@@ -32,7 +30,6 @@ protected:
         state.modus = "TSM";
         simulator.methode = "TSM";
     }
-    ~FinalStageTest() override { std::filesystem::current_path(previous_dir); }
 
     // A plot with its soil, selected, with a year row for each of `years` (the first carries
     // the initial measurement) and a BAT of 1.2 in each.
@@ -67,8 +64,8 @@ protected:
                simulator.messages.end();
     }
 
-    std::filesystem::path previous_dir;
     test::TempDir dir;
+    test::WorkingFolder folder{dir.path()}; // the run report goes here
     db::Connection c = db::create_experiment_database(dir / "t.db", false);
     sim::Simulator simulator;
     sim::RecordingObserver observer;

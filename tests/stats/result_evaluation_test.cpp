@@ -410,23 +410,6 @@ TEST_F(StoreWithDecimalComma, CLibraryWithDecimalComma) {
     store_and_check();
 }
 
-// Changes the working folder for as long as it lives: a run writes its report there.
-class WorkingFolder {
-public:
-    explicit WorkingFolder(const fs::path& folder) : previous_(fs::current_path()) {
-        fs::current_path(folder);
-    }
-    ~WorkingFolder() {
-        std::error_code ignored;
-        fs::current_path(previous_, ignored);
-    }
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-private:
-    fs::path previous_;
-};
-
 struct Expected {
     int n = 0;
     double me = 0;
@@ -449,7 +432,7 @@ std::map<std::int64_t, Expected> corg_pairs(db::Connection& c) {
 
 TEST(UpdateStatistics, FillsTheCarbonTableOfTheDemoAfterARun) {
     test::TempDir dir;
-    WorkingFolder folder(dir.path());
+    test::WorkingFolder folder(dir.path());
     db::Connection c = db::create_experiment_database(dir / "demo.db", true);
     sim::Simulator simulator;
     simulator.methode = "TSM";

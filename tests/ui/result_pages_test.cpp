@@ -40,27 +40,12 @@ std::string workbook_text(const std::filesystem::path& file) {
     return zip_entry(file, "xl/sharedStrings.xml") + zip_entry(file, "xl/worksheets/sheet1.xml");
 }
 
-// Stays in a directory for the lifetime of the guard (the run writes its report there).
-class WorkingDirectory {
-public:
-    explicit WorkingDirectory(const std::filesystem::path& dir)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir);
-    }
-    ~WorkingDirectory() { std::filesystem::current_path(previous_); }
-    WorkingDirectory(const WorkingDirectory&) = delete;
-    WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
-
 // The demo database after a TSM run of all its plots, made once for the suite.
 class ResultPagesTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         run_dir = std::make_unique<test::TempDir>();
-        WorkingDirectory here(run_dir->path());
+        test::WorkingFolder here(run_dir->path());
         db::Connection c = db::create_experiment_database(*run_dir / "demo.db", true);
         c.execute("update site_state set status=1");
         sim::Simulator simulator;

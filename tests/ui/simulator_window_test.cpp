@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -100,12 +101,11 @@ TEST_F(SimulatorWindowTest, CalculateRunsAndBecomesClose) {
 }
 
 TEST_F(SimulatorWindowTest, RunOfTheDemoFillsTheHistogramWithTheAssessment) {
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path()); // the run report goes here
+    std::optional<test::WorkingFolder> folder(dir.path()); // the run report goes here
     auto w = window({}, true);
     w->activate();
     w->calculate_button()->click();
-    std::filesystem::current_path(previous);
+    folder.reset();
     ASSERT_TRUE(simulator.assessment) << (dialogs.shown.empty() ? "" : dialogs.shown.back());
     int bars = 0;
     for (int i = 0; i < 7; ++i) bars += w->histogram_bar(i)->value();
@@ -120,8 +120,7 @@ TEST_F(SimulatorWindowTest, RunOfTheDemoFillsTheHistogramWithTheAssessment) {
 
 TEST_F(SimulatorWindowTest, HandOverOfOnePlotRunsItAndCloses) {
     for (const bool power : {true, false}) {
-        const auto previous = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());
+        std::optional<test::WorkingFolder> folder(dir.path());
         auto w = window({}, true);
         {
             db::Connection c(db_path());
@@ -133,7 +132,7 @@ TEST_F(SimulatorWindowTest, HandOverOfOnePlotRunsItAndCloses) {
         simulator.singlemode = true;
         simulator.methode = "TSM";
         w->hand_over(power);
-        std::filesystem::current_path(previous);
+        folder.reset();
         EXPECT_FALSE(w->isVisible());
         EXPECT_FALSE(simulator.singlemode);
         EXPECT_FALSE(simulator.autoclick);

@@ -30,21 +30,6 @@ namespace {
 
 using ui::Trange_select;
 
-// Runs write tsm_report.txt into the current folder: keep it in the test's folder.
-class InFolder {
-public:
-    explicit InFolder(const std::filesystem::path& dir)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(dir);
-    }
-    ~InFolder() { std::filesystem::current_path(previous_); }
-    InFolder(const InFolder&) = delete;
-    InFolder& operator=(const InFolder&) = delete;
-
-private:
-    std::filesystem::path previous_;
-};
-
 class WorkbenchConnectionsTest : public testing::Test {
 protected:
     WorkbenchConnectionsTest() {
@@ -151,7 +136,7 @@ TEST_F(WorkbenchConnectionsTest, SinglePlotRunSelectsThePlotAndShowsItsMeanBatAg
         connection->execute("update field_description set mw_bat=1 where fl_id=203");
         click_plot(203);
         {
-            InFolder in(dir.path());
+            test::WorkingFolder in(dir.path());
             w.button("model run (plot)")->click();
         }
         expect_no_error();
@@ -201,7 +186,7 @@ TEST_F(WorkbenchConnectionsTest, SelectionRunRunsTheTickedEntries) {
         if (id == 102 || id == 203) list->item(i)->setCheckState(Qt::Checked);
     }
     {
-        InFolder in(dir.path());
+        test::WorkingFolder in(dir.path());
         w.button("model run for selection")->click();
     }
     expect_no_error();
@@ -288,7 +273,7 @@ TEST_F(WorkbenchConnectionsTest, UpdateStatisticsStoresOneRowPerPlot) {
     Trange_select& w = open();
     click_plot(203);
     {
-        InFolder in(dir.path());
+        test::WorkingFolder in(dir.path());
         w.button("model run (plot)")->click();
     }
     w.menu_action("Update-Statistics")->trigger();
