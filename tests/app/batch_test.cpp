@@ -1,5 +1,5 @@
 // The console program's commands: new databases and statement files.
-#include "app/batch_commands.h"
+#include "programs/batch_commands.h"
 #include "db/connection.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 // nbalance_command_test.cpp --- tsm-batch nbalance: the printed summary, the workbook, and
 // the exit codes of wrong arguments and failures.
-#include "app/batch_commands.h"
+#include "programs/batch_commands.h"
 #include "db/new_database.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 // Grubbs' test of single outliers per plot and property: critical values, the outlier
 // list tmp_outlist and the weights of the measurements.
-#include "app/batch_commands.h"
+#include "programs/batch_commands.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"

@@ -1,5 +1,5 @@
 // tsm-batch: the workbench without windows, for scripts and unattended runs.
-#include "app/batch_commands.h"
+#include "programs/batch_commands.h"
 
 #include <iostream>
 

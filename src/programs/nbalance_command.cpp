@@ -1,5 +1,5 @@
 // nbalance_command.cpp --- arguments and run of tsm-batch nbalance.
-#include "app/nbalance_command.h"
+#include "programs/nbalance_command.h"
 
 #include "app/xlsx_export.h"
 #include "db/connection.h"

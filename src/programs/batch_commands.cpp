@@ -1,8 +1,8 @@
-#include "app/batch_commands.h"
+#include "programs/batch_commands.h"
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "app/nbalance_command.h"
+#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
