@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <utility>
 
 namespace app {
@@ -28,8 +29,19 @@ int whole_number(const std::string& arg, const std::string& digits) {
     std::size_t i = (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) ? 1 : 0;
     const bool ok = i < digits.size() && std::all_of(digits.begin() + i, digits.end(),
                                                      [](char c) { return c >= '0' && c <= '9'; });
-    if (!ok) throw CommandLineError(arg + ": '" + digits + "' is not a whole number");
-    return std::stoi(digits);
+    int value = 0;
+    const char* first = digits.data() + (digits[0] == '+' ? 1 : 0);
+    if (!ok || std::from_chars(first, digits.data() + digits.size(), value).ec != std::errc())
+        throw CommandLineError(arg + ": '" + digits + "' is not a whole number");
+    return value;
+}
+
+// A number of the command line that lies outside what it may be.
+int within(const std::string& arg, int value, int low, int high, const std::string& what) {
+    if (value < low || value > high)
+        throw CommandLineError(arg + ": " + what + " lies outside " + std::to_string(low) +
+                               " to " + std::to_string(high));
+    return value;
 }
 
 // "SQL=", "PPQ=", "POQ=": the three letters in any case, then "=".
@@ -65,6 +77,13 @@ void apply_database_rule(const std::vector<std::string>& args, std::string& data
     }
 }
 
+std::optional<std::string> named_database(const std::vector<std::string>& args) {
+    std::optional<std::string> named;
+    for (const std::string& arg : args)
+        if (starts_with(arg, "DB=")) named = arg.substr(3);
+    return named;
+}
+
 LauncherCommands parse_launcher_args(const std::vector<std::string>& args) {
     LauncherCommands c;
     std::string method; // chosen so far in this activation
@@ -98,10 +117,16 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
         if (starts_with_any_case(arg, "BAT")) s.recalc_bat = part(arg, 4, 1) == "1";
         if (arg == "new_bat") s.simple_version = false;
         if (starts_with(arg, "M=")) s.methode = without_spaces(part(arg, 2, 6));
-        if (starts_with_any_case(arg, "RC=")) s.z_cnt = whole_number(arg, part(arg, 3, 4));
-        if (starts_with_any_case(arg, "TC=")) s.z_anf = whole_number(arg, part(arg, 3, 4));
+        if (starts_with_any_case(arg, "RC="))
+            s.z_cnt = within(arg, whole_number(arg, part(arg, 3, 4)), 0, 9999,
+                             "the number of repetitions");
+        if (starts_with_any_case(arg, "TC="))
+            s.z_anf = within(arg, whole_number(arg, part(arg, 3, 4)), 0, 9999,
+                             "the scenario start year");
         if (starts_with(arg, "SC=")) s.soil_scheme = part(arg, 3, 3);
-        if (starts_with(arg, "I=")) s.interpol = whole_number(arg, part(arg, 2, 2));
+        if (starts_with(arg, "I="))
+            s.interpol = within(arg, whole_number(arg, part(arg, 2, 2)), -1, 1,
+                                "the silt rule (-1 min, 0 mean, 1 max)");
         if (db::iequals(arg, "nw")) s.nowait = true;
         if (is_file_rule(arg, "SQL")) s.pre_proc_query = arg.substr(4);
         if (is_file_rule(arg, "PPQ"))
@@ -116,7 +141,7 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
             }
         }
         if (starts_with(arg, "UNCAS")) s.uncas_mode = true;
-        if (starts_with(arg, "ID=")) s.sel_id = arg.substr(3);
+        if (starts_with(arg, "ID=")) s.sel_id = std::to_string(whole_number(arg, arg.substr(3)));
         if (arg == "!") s.nowait = true;
     }
     return s;

@@ -30,6 +30,9 @@ public:
 void apply_database_rule(const std::vector<std::string>& args, std::string& database,
                          Dialogs& dialogs, const FileExists& file_exists);
 
+// The database the last "DB=" names (its path as given, possibly empty); none without "DB=".
+std::optional<std::string> named_database(const std::vector<std::string>& args);
+
 // What launcher rules 2 to 7 ask of one activation.
 struct LauncherCommands {
     std::optional<std::string> modus;        // "ORV" (rule 2) or "KORVEX" (rule 6), last wins
@@ -56,8 +59,8 @@ struct SimulatorStart {
     std::optional<bool> recalc_bat;         // "BAT<c><digit>": the fifth character is "1"
     bool simple_version = true;             // "new_bat" clears it
     std::optional<std::string> methode;     // "M=<method>" up to six characters, no blanks
-    std::optional<int> z_cnt;               // "RC=<n>" scenario repetitions
-    std::optional<int> z_anf;               // "TC=<year>" scenario start year
+    std::optional<int> z_cnt;               // "RC=<n>" scenario repetitions, 0 or more
+    std::optional<int> z_anf;               // "TC=<year>" scenario start year, 0 or more
     std::optional<std::string> soil_scheme; // "SC=<scheme>" three characters
     std::optional<int> interpol;            // "I=<n>" -1, 0 or 1
     bool nowait = false;                    // "nw" in any case, or "!"
@@ -65,14 +68,15 @@ struct SimulatorStart {
     std::string pst_proc_query = "?";       // "POQ=<file>"
     bool post_processing = false;           // the last "POQ=" named an existing file
     bool uncas_mode = false;                // "UNCAS"
-    std::string sel_id = "?";               // "ID=<plot>"
+    std::string sel_id = "?";               // "ID=<plot>": a whole number
 };
 
 // The simulator's rules. "SQL=" sets the pre-processing file whether or not it exists;
 // "PPQ=" and "POQ=" set their file only when it exists and "?" otherwise. These three
 // are recognised by their first three characters (any letter case) followed by "=",
 // so a file whose name holds "sql", "ppq" or "poq" never triggers another of them.
-// Throws CommandLineError when a number part is not a whole number.
+// Throws CommandLineError when a number part is not a whole number (the plot of "ID="
+// included) or lies outside its range: "RC=" and "TC=" not negative, "I=" -1 to 1.
 SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
                                     const FileExists& file_exists);
 

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 namespace app {
@@ -81,6 +82,9 @@ int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostrea
     if (a[2] == "-") {
         script << in.rdbuf();
     } else {
+        std::error_code ec;
+        if (std::filesystem::is_directory(a[2], ec))
+            throw db::Error("The statement file '" + a[2] + "' is a folder, not a file.");
         std::ifstream f(a[2]);
         if (!f) throw db::Error("The statement file '" + a[2] + "' cannot be read.");
         script << f.rdbuf();
@@ -144,17 +148,41 @@ std::filesystem::path program_dir() {
     return ec ? std::filesystem::current_path() : exe.parent_path();
 }
 
-// The simulator's message list on standard output.
+// The simulator's message list on standard output. The opening lines of the activation
+// are held back: a run writes them again, so they are printed once, after the line that
+// names the database the run works on.
 class PrintingObserver : public sim::RunObserver {
 public:
-    explicit PrintingObserver(std::ostream& out) : out_(out) {}
-    void message(const std::string& line) override { out_ << line << '\n' << std::flush; }
+    PrintingObserver(std::ostream& out, const std::optional<db::Connection>& connection)
+        : out_(out), connection_(connection) {}
+    void message(const std::string& line) override {
+        if (held_) {
+            held_lines_.push_back(line);
+            return;
+        }
+        out_ << line << '\n' << std::flush;
+    }
+    void run_started() override {
+        held_lines_.clear();
+        release();
+    }
+    // Prints what is still held (an activation without a run).
+    void release() {
+        if (!held_) return;
+        held_ = false;
+        if (connection_) out_ << "database : " << connection_->path().string() << '\n';
+        for (const std::string& line : held_lines_) message(line);
+        held_lines_.clear();
+    }
     void progress(int, int) override {}
     void process_events() override {}
     bool stop_requested() override { return false; }
 
 private:
     std::ostream& out_;
+    const std::optional<db::Connection>& connection_;
+    bool held_ = true;
+    std::vector<std::string> held_lines_;
 };
 
 bool file_exists(const std::string& f) {
@@ -170,7 +198,7 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
     sim::Simulator simulator;
     simulator.database = launcher.view.simulator_database;
     simulator.methode = launcher.state.methode; // the database's method, unless "M=" says
-    PrintingObserver observer(out);
+    PrintingObserver observer(out, launcher.link.connection);
     sim::ActivationContext context{args,
                                    file_exists,
                                    store,
@@ -181,8 +209,14 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
                                    launcher.link.connection,
                                    std::filesystem::current_path().string()};
     const sim::RunSteps steps = sim::standard_run_steps(&store);
-    const sim::ActivationOutcome outcome =
-        sim::activate_window(simulator, context, steps, [] { return true; });
+    sim::ActivationOutcome outcome;
+    try {
+        outcome = sim::activate_window(simulator, context, steps, [] { return true; });
+    } catch (...) {
+        observer.release();
+        throw;
+    }
+    observer.release();
     if (outcome.calculate == sim::CalculateOutcome::completed && simulator.assessment) return 0;
     const std::string last = simulator.messages.empty() ? "" : simulator.messages.back();
     if (last == sim::final_stage_missing(simulator.methode)) {
@@ -194,8 +228,24 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
     return 1;
 }
 
+// A console start works on the database it names or on none: the windowed program's
+// fall-back to the last database is for a user who sees its warning.
+void refuse_missing_database(const std::vector<std::string>& args) {
+    const auto named = named_database(args);
+    if (!named || file_exists(*named)) return;
+    std::error_code ec;
+    const std::string why = named->empty() ? "no database file is named"
+                            : std::filesystem::is_directory(*named, ec)
+                                ? "this is a folder, not a database file"
+                                : "no such database file";
+    throw std::invalid_argument("DB=" + *named + ": " + why + "; nothing was run or changed");
+}
+
 // The start-up of the windowed program without windows, then a summary or the run.
 int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // The command line is checked before anything changes.
+    refuse_missing_database(args);
+    const SimulatorStart simulator = parse_simulator_args(args, file_exists);
     ConsoleDialogs dialogs(err);
     auto store = open_user_settings();
     Launcher launcher(*store, dialogs, startup_context(args, program_dir()));
@@ -206,8 +256,6 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return 1;
     }
     const bool go = launcher.activate();
-    // The simulator's parameters, as its activation reads them (a bad number stops here).
-    const SimulatorStart simulator = parse_simulator_args(args, file_exists);
     if (go || simulator.auto_mode) return run_simulation(launcher, *store, dialogs, args, out, err);
     db::Connection& c = launcher.connection();
     out << "Method: " << launcher.state.methode << "  (mode " << launcher.state.modus

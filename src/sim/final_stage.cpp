@@ -8,6 +8,7 @@
 #include "sim/humus_methods.h"
 #include "sim/plot_simulation.h"
 #include "sim/result_tables.h"
+#include "sim/run_input_checks.h"
 #include "sim/run_rows.h"
 
 #include <filesystem>
@@ -86,6 +87,7 @@ std::string balance_run_statement(RunContext& ctx, BalanceMethod method) {
 void end_of_run(RunContext& ctx, int last_plot) {
     Simulator& sim = ctx.sim;
     ctx.observer.progress(0, 0);
+    report_simulated_plots(ctx);
     const Tallies tallies = compare_with_measurements(ctx.conn);
     sim.histogram = tallies.classes;
     for (const std::string& line : report_lines(tallies)) ctx.message(line);

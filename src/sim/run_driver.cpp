@@ -1,9 +1,12 @@
 // run_driver.cpp --- one simulation run over the selected plots.
 #include "sim/run_driver.h"
 
+#include "app/run_lock.h"
 #include "db/db_error.h"
 #include "db/statement_file.h"
 #include "sim/bat.h"
+#include "sim/plot_selection.h"
+#include "sim/run_input_checks.h"
 #include "sim/soil_properties.h"
 
 #include <fstream>
@@ -110,9 +113,7 @@ bool window_closes(const RunContext& ctx) {
 } // namespace
 
 void select_plots(db::Connection& conn, const Simulator& sim) {
-    if (sim.sel_id == "?") return;
-    conn.execute(" update site_state set status=0");
-    conn.execute(" update site_state set status=1 where fl_id=" + sim.sel_id);
+    if (sim.sel_id != "?") select_single_plot(conn, sim.sel_id);
 }
 
 void run_statement_file(db::Connection& conn, const std::string& path) {
@@ -128,21 +129,29 @@ void run_pre_processing(db::Connection& conn, const Simulator& sim) {
 }
 
 void run_post_processing(RunContext& ctx) {
-    if (ctx.sim.pst_processing) run_statement_file(ctx.conn, ctx.sim.pst_proc_query);
+    if (!ctx.sim.pst_processing) return;
+    // The file may write the selection states: it sees the database's own table.
+    SelectionSnapshot::release_selection_snapshot(ctx.conn);
+    run_statement_file(ctx.conn, ctx.sim.pst_proc_query);
 }
 
 void remove_earlier_results(db::Connection& conn) {
     // A result table that does not exist yet holds no results to remove (a new database
-    // has no tsm_zbv before its first final stage).
+    // has no tsm_zbv before its first final stage). The results go all at once or not at
+    // all, so that a failure never leaves a plot with half of its earlier results.
+    db::Transaction all_at_once(conn, true);
     if (conn.has_table("sim_result")) conn.execute(remove_sim_result_and_status);
     if (conn.has_table("tsm_nresult")) conn.execute(remove_nresult);
     if (conn.has_table("tsm_zbv")) conn.execute(remove_zbv);
     if (conn.has_table("sim_result")) conn.execute(remove_sim_result);
     conn.execute_ignoring_failure(remove_str_result);
+    all_at_once.commit();
 }
 
 void run(RunContext& ctx, const RunSteps& steps) {
     Simulator& sim = ctx.sim;
+    // The run has the database to itself: a second run on the file is refused at once.
+    const app::RunLock lock(ctx.conn.path());
     RunningFlag running(sim);
     disable_controls(sim);
     sim.messages.clear();
@@ -151,6 +160,13 @@ void run(RunContext& ctx, const RunSteps& steps) {
 
     select_plots(ctx.conn, sim);
     run_pre_processing(ctx.conn, sim);
+    // The plots of the run are those selected now, whatever happens to the selection
+    // states while it works.
+    SelectionSnapshot selection(ctx.conn);
+    if (sim.z_cnt < 0)
+        throw std::invalid_argument("the number of repetitions is negative (" +
+                                    std::to_string(sim.z_cnt) + "); nothing was changed");
+    check_run_inputs(ctx);
 
     sim.recalc_bat = sim.recalc_bat_box;
     if (sim.recalc_bat) call(steps.load_bat_coefficients, ctx);
@@ -194,6 +210,7 @@ ActivationOutcome activate_window(Simulator& sim, ActivationContext& ctx, const 
         outcome.calculate = press_calculate(run_ctx, steps);
         outcome.ran = true;
     } else {
+        const app::RunLock lock(run_ctx.conn.path()); // the selection of a working run stays
         select_plots(run_ctx.conn, sim);
         run_pre_processing(run_ctx.conn, sim);
     }

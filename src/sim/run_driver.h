@@ -55,9 +55,12 @@ extern const char* const remove_zbv;
 extern const char* const remove_sim_result;
 extern const char* const remove_str_result;
 
-// The run: disables the window's buttons, writes the opening messages, selects the plots
-// and runs the pre-processing file, removes the earlier results of the selected plots,
-// runs the preparation for "TSM" or the branch of the method, and calls the final stage.
+// The run: takes the database for itself (app::RunBusy when another run works on it),
+// disables the window's buttons, writes the opening messages, selects the plots and runs
+// the pre-processing file, then reads the selection once for the whole run, checks the
+// inputs of the selected plots (ImplausibleInput, before anything is changed), removes
+// their earlier results, runs the preparation for "TSM" or the branch of the method, and
+// calls the final stage.
 // `running` is cleared when the run ends, also when a step throws (the exception goes on
 // to the caller; the buttons then stay disabled).
 void run(RunContext& ctx, const RunSteps& steps);
@@ -77,6 +80,7 @@ enum class CalculateOutcome {
 CalculateOutcome press_calculate(RunContext& ctx, const RunSteps& steps);
 
 // The plot of "ID=" becomes the only selected plot; nothing when no plot was named.
+// Throws PlotSelectionError, the selection unchanged, when the database has no such plot.
 void select_plots(db::Connection& conn, const Simulator& sim);
 // Runs the pre-processing file, when one was named.
 void run_pre_processing(db::Connection& conn, const Simulator& sim);
@@ -88,7 +92,7 @@ void run_statement_file(db::Connection& conn, const std::string& path);
 
 // Removes the results of the plots with selection state 1 from sim_result, tsm_nresult
 // and tsm_zbv (tables that do not exist yet hold no results and are passed over) and all
-// rows of str_result. The selection states stay as they are.
+// rows of str_result, in one transaction. The selection states stay as they are.
 void remove_earlier_results(db::Connection& conn);
 
 // What activation asks of the program when it is over.

@@ -86,7 +86,7 @@ TEST(SimulatorArgs, EachRuleAndItsTest) {
         {{"POQ=post.sql"}, "pst=post.sql post_processing=1"},
         {{"POQ=post.sql", "POQ=missing.sql"}, ""},
         {{"UNCAS"}, "uncas_mode=1"},
-        {{"ID=A-12"}, "sel_id=A-12"},
+        {{"ID=-12"}, "sel_id=-12"},
         {{"RC=2", "RC=7", "ID=1", "ID=2"}, "z_cnt=7 sel_id=2"},
         {{"DB=x.mdb", "S+", "ORV", "REGIO"}, ""},
     };
@@ -94,12 +94,21 @@ TEST(SimulatorArgs, EachRuleAndItsTest) {
         EXPECT_EQ(changed(app::parse_simulator_args(args, files)), expected) << args.front();
 }
 
-TEST(SimulatorArgs, NumberThatIsNoNumberNamesTheParameter) {
+// A bad number is refused before anything changes, naming the parameter.
+TEST(SimulatorArgs, NumberThatIsNoNumberOrOutOfRangeNamesTheParameter) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"RC=x2", "RC=x2: 'x2' is not a whole number"},
         {"TC=19a0", "TC=19a0: '19a0' is not a whole number"},
         {"I=", "I=: '' is not a whole number"},
         {"ERR_P=ab", "ERR_P=ab: 'ab' is not a whole number"},
+        {"RC=-1", "RC=-1: the number of repetitions lies outside 0 to 9999"},
+        {"TC=-5", "TC=-5: the scenario start year lies outside 0 to 9999"},
+        {"I=2", "I=2: the silt rule (-1 min, 0 mean, 1 max) lies outside -1 to 1"},
+        {"ID=abc", "ID=abc: 'abc' is not a whole number"},
+        {"ID=", "ID=: '' is not a whole number"},
+        {"ID=101;drop table x", "ID=101;drop table x: '101;drop table x' is not a whole number"},
+        {"ID=101 or 1=1", "ID=101 or 1=1: '101 or 1=1' is not a whole number"},
+        {"ID=99999999999", "ID=99999999999: '99999999999' is not a whole number"},
     };
     for (const auto& [arg, message] : cases) {
         try {
