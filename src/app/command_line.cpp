@@ -39,8 +39,8 @@ int whole_number(const std::string& arg, const std::string& digits) {
 // A number of the command line that lies outside what it may be.
 int within(const std::string& arg, int value, int low, int high, const std::string& what) {
     if (value < low || value > high)
-        throw CommandLineError(arg + ": " + what + " lies outside " + std::to_string(low) +
-                               " to " + std::to_string(high));
+        throw CommandLineError(arg + ": " + what + " lies outside " + std::to_string(low) + " to " +
+                               std::to_string(high));
     return value;
 }
 
@@ -121,8 +121,8 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
             s.z_cnt = within(arg, whole_number(arg, part(arg, 3, 4)), 0, 9999,
                              "the number of repetitions");
         if (starts_with_any_case(arg, "TC="))
-            s.z_anf = within(arg, whole_number(arg, part(arg, 3, 4)), 0, 9999,
-                             "the scenario start year");
+            s.z_anf =
+                within(arg, whole_number(arg, part(arg, 3, 4)), 0, 9999, "the scenario start year");
         if (starts_with(arg, "SC=")) s.soil_scheme = part(arg, 3, 3);
         if (starts_with(arg, "I="))
             s.interpol = within(arg, whole_number(arg, part(arg, 2, 2)), -1, 1,

@@ -2,12 +2,12 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/nbalance_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"

@@ -3,16 +3,15 @@
 
 #include "db/text.h"
 
+#include <cmath>
+
 namespace sim {
 
 const PlausibleRange plausible_ranges[7] = {
-    {"cultivation", "year", 1700, 2300},
-    {"cultivation", "Quantity", -99, 100000},
-    {"measurements", "year", 1700, 2300},
-    {"measurements", "meas_value", -1000, 100000},
+    {"cultivation", "year", 1700, 2300},      {"cultivation", "Quantity", -99, 100000},
+    {"measurements", "year", 1700, 2300},     {"measurements", "meas_value", -1000, 100000},
     {"climate_data", "year", 0, 2300}, // year 0: the station's default year
-    {"climate_data", "temperature", -99, 60},
-    {"climate_data", "precipitation", -99, 15000},
+    {"climate_data", "temperature", -99, 60}, {"climate_data", "precipitation", -99, 15000},
 };
 
 namespace {
@@ -35,10 +34,15 @@ std::string offending_rows_query(const PlausibleRange& r) {
            owner + ", t.\"year\" LIMIT " + std::to_string(listed_rows + 1);
 }
 
+// Whole numbers as such, others (and huge ones) as the database writes them.
+std::string plain(double v) {
+    if (std::abs(v) < 1e15 && v == std::floor(v)) return std::to_string(std::llround(v));
+    return db::format_number(v);
+}
+
 std::string offence(const PlausibleRange& r, const db::Value& v) {
     if (!v.is_number()) return "'" + v.as_text() + "' is not a number";
-    return db::format_number(v.as_double()) + " lies outside " + db::format_number(r.low) +
-           " to " + db::format_number(r.high);
+    return plain(v.as_double()) + " lies outside " + plain(r.low) + " to " + plain(r.high);
 }
 
 // Lists the offending rows of one range; returns how many there are (up to listed_rows+1).
@@ -114,11 +118,12 @@ void report_simulated_plots(RunContext& ctx) {
     int left_out = 0;
     while (missing.step()) {
         const std::int64_t plot = missing.column(0).as_int();
-        ctx.message("plot " + std::to_string(plot) + " left out: " + left_out_reason(ctx.conn, plot));
+        ctx.message("plot " + std::to_string(plot) +
+                    " left out: " + left_out_reason(ctx.conn, plot));
         ++left_out;
     }
-    const int selected =
-        static_cast<int>(ctx.conn.scalar("select count(*) from site_state where status=1").as_int());
+    const int selected = static_cast<int>(
+        ctx.conn.scalar("select count(*) from site_state where status=1").as_int());
     ctx.message(std::to_string(selected - left_out) + " of " + std::to_string(selected) +
                 " selected plots simulated");
 }

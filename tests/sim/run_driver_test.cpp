@@ -1,8 +1,10 @@
 // run_driver_test.cpp --- the simulator's activation and the skeleton of a run.
+#include "app/run_lock.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "scripted_dialogs.h"
 #include "sim/bat.h"
+#include "sim/plot_selection.h"
 #include "sim/run_driver.h"
 #include "test_support.h"
 
@@ -355,6 +357,56 @@ TEST_F(RunTest, RemovesEarlierResultsOfSelectedPlotsOnly) {
     EXPECT_EQ(test::rows(c, "select count(*) from site_state"), "11\n");
     EXPECT_EQ(test::rows(c, "select fl_id from site_state where status=1 order by fl_id"),
               "101\n102\n");
+}
+
+// The earlier results go all at once: a failure part way keeps every one of them.
+TEST_F(RunTest, FailedRemovalKeepsEveryEarlierResult) {
+    db::Connection& c = conn();
+    c.execute("insert into sim_result values (101, 7, 1990, 1, 1.5)");
+    c.execute("insert into tsm_nresult (FL_ID, year) values (101, 1990)");
+    c.execute_native("INSERT INTO tsm_zbv (fl_id, year_) VALUES (101, 1990);"
+                     "CREATE TRIGGER zbv_full BEFORE DELETE ON tsm_zbv "
+                     "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+    sim::RunContext ctx = run_context();
+    EXPECT_THROW(sim::run(ctx, recording_steps()), db::Error);
+    for (const char* table : {"sim_result", "tsm_nresult", "tsm_zbv"})
+        EXPECT_EQ(test::rows(c, std::string("select fl_id from ") + table), "101\n") << table;
+}
+
+// Another program changes the selection states while the run works: the run goes on
+// with the plots selected when it started, and a second run on the file is refused.
+TEST_F(RunTest, PlotSetIsReadOnceAndTheDatabaseIsTheRunsAlone) {
+    sim::RunSteps steps = recording_steps();
+    std::string refused;
+    steps.time_frame = [&](sim::RunContext&) {
+        db::Connection other(db_path());
+        other.execute("update site_state set status=0");
+        other.execute("update site_state set status=1 where fl_id=205");
+        try {
+            app::RunLock second(db_path());
+        } catch (const app::RunBusy& e) {
+            refused = e.what();
+        }
+    };
+    sim::RunContext ctx = run_context();
+    sim::run(ctx, steps);
+    EXPECT_EQ(selected, "101\n102\n");
+    EXPECT_EQ(refused, "another run is working on " + db_path());
+    // After the run the database's own states are seen again, and the lock is free.
+    EXPECT_EQ(test::rows(conn(), "select fl_id from site_state where status=1"), "205\n");
+    EXPECT_NO_THROW(app::RunLock again(db_path()));
+}
+
+// "ID=" names a plot the database lacks: the run stops before the selection changes.
+TEST_F(RunTest, UnknownPlotLeavesTheSelection) {
+    conn().execute("insert into sim_result values (101, 7, 1990, 1, 1.5)");
+    simulator.sel_id = "999999";
+    sim::RunContext ctx = run_context();
+    EXPECT_THROW(sim::run(ctx, recording_steps()), sim::PlotSelectionError);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(test::rows(conn(), "select fl_id from site_state where status=1 order by fl_id"),
+              "101\n102\n");
+    EXPECT_EQ(test::rows(conn(), "select count(*) from sim_result"), "1\n");
 }
 
 TEST_F(RunTest, NewDatabaseWithoutResultTablesRuns) {
