@@ -35,11 +35,11 @@ void set_label(DatabaseLink& link, const std::string& path) {
     link.label = "system database=" + file_name(path);
 }
 
-// Opens the database of the connection string in place of the current one; after a
-// successful connect the label names the current database.
+// Opens the database file in place of the current one; after a successful connect the
+// label names the current database.
 void connect(DatabaseLink& link, const ProgramState& state) {
     link.connection.reset();
-    link.connection.emplace(connection_string_path(link.connection_string));
+    link.connection.emplace(link.path);
     set_label(link, state.db_f_name);
 }
 
@@ -57,6 +57,8 @@ bool open_with_editor(DatabaseLink& link, SettingsStore& settings, ProgramState&
     if (auto edited = dialogs.edit_connection_string(link.connection_string)) {
         link.connection_string = *edited;
         elements = split_connection_string(*edited);
+        if (const auto source = find_connection_parts(elements).data_source)
+            link.path = data_source_path(*source);
     }
     try {
         connect(link, state);
@@ -138,10 +140,23 @@ ConnectionParts record_connection(const std::vector<std::string>& elements, Data
     return parts;
 }
 
+void set_database(DatabaseLink& link, const std::string& provider, const std::string& path) {
+    link.path = path;
+    link.connection_string = compose_connection_string(provider, path);
+}
+
 bool open_database_at_start(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
                             Dialogs& dialogs) {
     if (!open_with_editor(link, settings, state, dialogs)) return false;
-    record_connection(split_connection_string(link.connection_string), link, settings, state);
+    // The database opened is recorded by its path; the provider is the one in use.
+    state.db_f_name = link.path;
+    set_label(link, link.path);
+    if (state.provider.empty()) state.provider = default_provider;
+    if (settings.key_exists()) {
+        settings.write_string("database", link.path);
+        settings.write_string("provider", state.provider);
+        settings.write_string("DBQ", link.path);
+    }
     adapt_and_report(link, settings, state, dialogs);
     return true;
 }
@@ -151,7 +166,7 @@ bool change_database(DatabaseLink& link, SettingsStore& settings, ProgramState& 
     const auto file = dialogs.choose_file(state.database_question, database_file_filter);
     if (!file) return false;
     state.db_f_name = *file;
-    link.connection_string = compose_connection_string(state.provider, state.db_f_name);
+    set_database(link, state.provider, state.db_f_name);
     if (!open_with_editor(link, settings, state, dialogs)) return false;
     adapt_and_report(link, settings, state, dialogs);
     if (settings.key_exists()) {

@@ -23,7 +23,10 @@ inline constexpr const char* database_file_filter =
 // The shared connection and what the launcher keeps beside it.
 struct DatabaseLink {
     std::optional<db::Connection> connection;
-    // The connection string the connection was (or is to be) opened with.
+    // The database file the connection opens, kept as a path: any character a file name
+    // may hold (";" and "=" included) names that file and nothing else.
+    std::string path;
+    // The connection string of the database, as the user sees and edits it.
     std::string connection_string;
     // The launcher's label below the database button.
     std::string label = "system database";
@@ -64,11 +67,15 @@ std::string connection_string_path(const std::string& connection_string);
 ConnectionParts record_connection(const std::vector<std::string>& elements, DatabaseLink& link,
                                   SettingsStore& settings, ProgramState& state);
 
-// Opens the database of link.connection_string when the launcher is first shown. When
-// that fails, the connection-string editor is offered once; a second failure is shown
-// and leaves no connection. Records the string in use and adapts the data model (a
-// failing adaptation is shown; the connection stays open). Returns whether a
-// connection is open.
+// Sets the database file of the link and the connection string composed for it.
+void set_database(DatabaseLink& link, const std::string& provider, const std::string& path);
+
+// Opens link.path when the launcher is first shown. When that fails, the
+// connection-string editor is offered once (an edited string names the file by its
+// "Data Source="); a second failure is shown and leaves no connection. Records the
+// database opened (state.db_f_name, the label, "database", "provider", "DBQ") and adapts
+// the data model (a failing adaptation is shown; the connection stays open). Returns
+// whether a connection is open.
 bool open_database_at_start(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
                             Dialogs& dialogs);
 

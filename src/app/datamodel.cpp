@@ -53,11 +53,9 @@ void add_missing_work_tables(SchemaSteps& steps) {
 }
 
 void add_measurement_columns(SchemaSteps& steps) {
-    steps.require("measurements");
     if (!steps.has_column("measurements", "vrnz"))
         steps.run("alter table measurements add vrnz float");
 
-    steps.require("tsm_nresult");
     for (const char* column : {"N_flush", "BD", "PWP", "a_age", "s_age", "l_age", "N_m_fom"}) {
         if (!steps.has_column("tsm_nresult", column))
             steps.run(std::string("alter table tsm_nresult add ") + column + " float");
@@ -66,7 +64,6 @@ void add_measurement_columns(SchemaSteps& steps) {
 
 // The plot columns are judged from one look at the table, before any of them is added.
 void add_plot_columns(SchemaSteps& steps) {
-    steps.require("field_description");
     const bool has_area = steps.has_column("field_description", "area");
     const bool has_notill = steps.has_column("field_description", "notill");
     const bool has_rep_cnt = steps.has_column("field_description", "rep_cnt");
@@ -145,13 +142,11 @@ void settle_method(SchemaSteps& steps, SettingsStore& settings, ProgramState& st
 }
 
 void add_parameter_columns(SchemaSteps& steps) {
-    steps.require("soilproperties");
     if (!steps.has_column("soilproperties", "fchw"))
         steps.run("alter table soilproperties add fchw float");
     if (!steps.has_column("soilproperties", "fbio"))
         steps.run("alter table soilproperties add fbio float");
 
-    steps.require("srbpflan");
     if (!steps.has_column("srbpflan", "oeko_code"))
         steps.run("alter table srbpflan add oeko_code int");
 }
@@ -170,6 +165,11 @@ void add_selection_lists(SchemaSteps& steps) {
 
 Adaptation adapt_datamodel(db::Connection& conn, SettingsStore& settings, ProgramState& state) {
     SchemaSteps steps(conn);
+    // The tables no step creates are looked for first: a file that is not an experiment
+    // database is left exactly as it was.
+    for (const char* table :
+         {"measurements", "tsm_nresult", "field_description", "soilproperties", "srbpflan"})
+        steps.require(table);
     add_missing_work_tables(steps);
     add_measurement_columns(steps);
     add_plot_columns(steps);

@@ -25,8 +25,9 @@ struct Adaptation {
 // database's method from cbi_setting into state.methode, the settings value "methode"
 // (when the settings key exists) and the caption. Idempotent: on a current database it
 // executes nothing. A missing core table (measurements, tsm_nresult, field_description,
-// soilproperties, srbpflan) or a failing statement throws db::Error and ends the
-// adaptation at that step; the earlier steps stay in effect.
+// soilproperties, srbpflan) throws db::Error before anything is changed; a failing
+// statement throws db::Error and ends the adaptation at that step, the earlier steps
+// staying in effect.
 Adaptation adapt_datamodel(db::Connection& conn, SettingsStore& settings, ProgramState& state);
 
 // The next free integer key of a table: the largest key plus one, 0 on an empty table.

@@ -26,7 +26,7 @@ void Launcher::create() {
         for (const auto& w : view.ini_warnings) text += w + "\n";
         dialogs_.show_message("tsm.ini", text);
     }
-    link.connection_string = compose_connection_string(state.provider, state.db_f_name);
+    set_database(link, state.provider, state.db_f_name);
 }
 
 bool Launcher::first_show() {

@@ -33,6 +33,15 @@ SettingsError missing_integer(const std::string& name) {
 
 } // namespace
 
+void SettingsStore::write_all(const std::vector<SettingsEntry>& entries) {
+    for (const SettingsEntry& e : entries) {
+        if (const auto* text = std::get_if<std::string>(&e.value))
+            write_string(e.name, *text);
+        else
+            write_integer(e.name, std::get<std::int32_t>(e.value));
+    }
+}
+
 // ---------------------------------------------------------------------------
 // In memory
 
@@ -118,6 +127,19 @@ public:
 
     void write_integer(const std::string& name, std::int32_t value) override {
         write(name, QVariant(static_cast<int>(value)));
+    }
+
+    // All values go into the store's file in one save, which replaces the file whole.
+    void write_all(const std::vector<SettingsEntry>& entries) override {
+        for (const SettingsEntry& e : entries) {
+            const QString key = stored_key(e.name).value_or(QString::fromStdString(e.name));
+            if (const auto* text = std::get_if<std::string>(&e.value))
+                settings_->setValue(key, QString::fromStdString(*text));
+            else
+                settings_->setValue(key, static_cast<int>(std::get<std::int32_t>(e.value)));
+        }
+        settings_->sync();
+        check_status("cannot be written");
     }
 
     std::vector<std::string> value_names() const override {

@@ -7,9 +7,16 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace app {
+
+// One value to write: a string or a 32-bit integer.
+struct SettingsEntry {
+    std::string name;
+    std::variant<std::string, std::int32_t> value;
+};
 
 // One key of the per-user settings store (the program's key "Software\tsm").
 // Value names are compared without regard to case. Reading a missing string gives "";
@@ -27,6 +34,9 @@ public:
     virtual std::int32_t read_integer(const std::string& name) const = 0; // throws when missing
     virtual void write_string(const std::string& name, const std::string& value) = 0;
     virtual void write_integer(const std::string& name, std::int32_t value) = 0;
+    // Writes several values at once: whoever reads the store next (also after this
+    // program was killed) finds all of them or none. The default writes them in turn.
+    virtual void write_all(const std::vector<SettingsEntry>& entries);
     // Names in the order first written (for tests and the first-start check); the user's
     // store lists them in its own order.
     virtual std::vector<std::string> value_names() const = 0;

@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/database_opening.h"
+#include "app/first_start.h"
 #include "app/ini_file.h"
 #include "db/text.h"
 
@@ -135,9 +136,18 @@ void create_launcher(ProgramState& state, LauncherState& launcher, SettingsStore
     apply_database_rule(context.args, state.database, dialogs, context.file_exists);
     if (state.language == "D") use_german(state, launcher);
     lay_out_buttons(state, launcher);
-    if (settings.key_exists())
+    if (settings.key_exists()) {
+        // A settings file that lacks values (cut short, or edited by hand) is completed
+        // with their first-start values; the user is told once, since they are stored.
+        const std::vector<std::string> filled = complete_first_start_values(settings, context.cwd);
+        if (!filled.empty()) {
+            std::string names;
+            for (const std::string& name : filled) names += (names.empty() ? "" : ", ") + name;
+            dialogs.show_message("TSM settings", "The settings lacked the values " + names +
+                                                     "; their first-start values were stored.");
+        }
         read_settings(state, settings, dialogs, context.file_exists);
-    else
+    } else
         first_start(state, settings, context);
     state.power = state.language != "D";
     state.db_f_name = state.database;

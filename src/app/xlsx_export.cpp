@@ -9,11 +9,13 @@
 namespace app {
 namespace {
 
-// A workbook being written; freed without writing when close() is never reached.
+// A workbook being written; freed without writing when close() is never reached. It is
+// written beside its file under a name of its own and takes the file's place only when
+// complete, so that a full disk or a failure never leaves a truncated workbook.
 class Workbook {
 public:
     explicit Workbook(const std::filesystem::path& file)
-        : file_(file), book_(workbook_new(file.string().c_str())) {
+        : file_(file), part_(file.string() + ".part"), book_(workbook_new(part_.string().c_str())) {
         if (!book_) fail("the workbook cannot be created");
         sheet_ = workbook_add_worksheet(book_, nullptr);
         if (!sheet_) fail("no worksheet can be added");
@@ -22,6 +24,8 @@ public:
     Workbook& operator=(const Workbook&) = delete;
     ~Workbook() {
         if (book_) lxw_workbook_free(book_);
+        std::error_code ignored;
+        std::filesystem::remove(part_, ignored); // nothing when it took the file's place
     }
 
     void write(std::size_t row, std::size_t col, const db::Value& v) {
@@ -42,6 +46,9 @@ public:
         const lxw_error e = workbook_close(book_);
         book_ = nullptr;
         if (e != LXW_NO_ERROR) fail(lxw_strerror(e));
+        std::error_code ec;
+        std::filesystem::rename(part_, file_, ec);
+        if (ec) fail(ec.message());
     }
 
 private:
@@ -66,7 +73,7 @@ private:
                                  "' cannot be written: " + why + ".");
     }
 
-    std::filesystem::path file_;
+    std::filesystem::path file_, part_;
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
 };

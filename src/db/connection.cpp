@@ -36,8 +36,15 @@ Connection::Connection(const std::filesystem::path& file) : path_(file) {
         db_ = nullptr;
         throw Error("The database file '" + file.string() + "' cannot be opened: " + msg);
     }
+    if (sqlite3_db_readonly(db_, "main") == 1) {
+        sqlite3_close(db_);
+        db_ = nullptr;
+        throw Error("The database file '" + file.string() +
+                    "' is read-only: the workbench writes into its experiment database. "
+                    "Give it write permission or open a copy.");
+    }
     try {
-        configure();
+        configure(false);
     } catch (const Error& e) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -56,7 +63,7 @@ Connection Connection::create(const std::filesystem::path& file) {
                         nullptr) != SQLITE_OK)
         throw Error("The database file '" + file.string() +
                     "' cannot be created: " + (c.db_ ? sqlite3_errmsg(c.db_) : "out of memory"));
-    c.configure();
+    c.configure(true);
     return c;
 }
 
@@ -83,17 +90,21 @@ void Connection::close() noexcept {
 }
 
 // Two programs may have the file open at once: write-ahead journal and a busy timeout.
+// An existing file gets the journal only when it is an experiment database (it has the
+// table measurements): opening another program's file, or an empty one, changes nothing.
 // Double-quoted names must be names (never silently texts), and every connection
 // carries the Jet functions.
-void Connection::configure() {
+void Connection::configure(bool new_file) {
     cache_ = std::make_unique<jet::TranslationCache>();
     sqlite3_busy_timeout(db_, busy_timeout_ms);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     register_jet_functions(db_);
     execute_native("SELECT count(*) FROM sqlite_master"); // fails on a file that is not SQLite
-    Statement wal(db_, "", "PRAGMA journal_mode=WAL");
-    wal.step();
+    if (new_file || has_table("measurements")) {
+        Statement wal(db_, "", "PRAGMA journal_mode=WAL");
+        wal.step();
+    }
     // Work tables of a run are built and joined in bulk: keep temporary tables and a
     // larger page cache in memory.
     execute_native("PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536");

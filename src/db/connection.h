@@ -24,7 +24,8 @@ struct Translation;
 class Connection {
 public:
     // Opens an existing experiment database. Throws db::Error naming the file when
-    // it does not exist or is not a SQLite database.
+    // it does not exist, is read-only or is not a SQLite database. A file without the
+    // table measurements is opened as it is, without the write-ahead journal.
     explicit Connection(const std::filesystem::path& file);
     Connection(Connection&&) noexcept;
     Connection& operator=(Connection&&) noexcept;
@@ -70,7 +71,7 @@ public:
 
 private:
     Connection() = default;
-    void configure();
+    void configure(bool new_file);
     std::shared_ptr<const jet::Translation> translation(const std::string& jet_text);
     int run_select_into(const std::string& jet_text, const jet::Translation& t);
 

@@ -8,8 +8,10 @@
 namespace db {
 
 // Creates a new experiment database file from the template (schema and standard
-// parameter sets); with_demo adds the demo experiments. Refuses to overwrite a file;
-// a failure leaves no file behind.
+// parameter sets); with_demo adds the demo experiments. Refuses to overwrite a file.
+// The file is built under a name of its own beside it and moved into place when
+// complete: a failure, or a program killed while building, leaves no file under the
+// database's name.
 Connection create_experiment_database(const std::filesystem::path& file, bool with_demo);
 
 // Removes a database file with its write-ahead journal and shared-memory index.

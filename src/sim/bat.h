@@ -25,7 +25,14 @@ private:
 
 // The texts with which a year without usable temperature stops the run.
 inline constexpr const char* ltem_stop_title = "unvollständige Klimadaten ?";
+inline constexpr const char* ltem_stop_title_english = "incomplete climate data ?";
 inline constexpr const char* ltem_stop_text = "LTEM<0 aufgetreten !";
+
+// The caption of a climate stop box in the language of the program ("D" German): the
+// German caption of the temperature stop reads in English otherwise.
+inline std::string climate_stop_caption(const std::string& title, const std::string& language) {
+    return title == ltem_stop_title && language != "D" ? ltem_stop_title_english : title;
+}
 
 // One node of the BAT coefficient function (a row of `wmzprm`).
 struct WmzNode {

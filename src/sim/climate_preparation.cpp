@@ -186,8 +186,9 @@ constexpr const char* duplicate_carbon_text =
     "There is probably more than 1 initial Corg value (year_number=0)";
 
 [[noreturn]] void stop(RunContext& ctx, const std::string& title, const std::string& text) {
-    ctx.dialogs.show_message(title, text);
-    throw SoilStop(title, text);
+    const std::string caption = climate_stop_caption(title, ctx.state.language);
+    ctx.dialogs.show_message(caption, text);
+    throw SoilStop(caption, text);
 }
 
 // Without recalculation every cultivation year carries the plot's stored mean BAT. Its

@@ -4,9 +4,11 @@
 #include "app/dialogs.h"
 #include "app/settings_store.h"
 #include "db/connection.h"
+#include "db/text.h"
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <fstream>
 #include <optional>
@@ -230,13 +232,23 @@ bool ensure_result_table(db::Connection& conn, const ResultTable& table) {
 }
 
 ResultWriter::ResultWriter(db::Connection& conn, const ResultTable& table, std::size_t count)
-    : count_(written_columns(table, count)),
+    : table_(table), count_(written_columns(table, count)),
       insert_(conn.prepare(insert_statement(table, count_))) {}
 
 void ResultWriter::append(const std::vector<db::Value>& values) {
     if (values.size() != count_)
         throw std::invalid_argument("a result row needs " + std::to_string(count_) +
                                     " values, not " + std::to_string(values.size()));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!values[i].is_real() || std::isfinite(values[i].as_double())) continue;
+        // The first column is the plot; the second the year, in the yearly tables.
+        const bool yearly = count_ > 1 && db::lower(table_.columns[1].name).find("year") == 0;
+        throw NonFiniteResult("plot " + values[0].as_text() +
+                              (yearly ? ", year " + values[1].as_text() : std::string()) + ": " +
+                              table_.name + "." + table_.columns[i].name + " is " +
+                              (std::isnan(values[i].as_double()) ? "undefined" : "infinite") +
+                              "; the run stops");
+    }
     insert_.execute(values);
 }
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,12 @@ std::vector<std::string> missing_columns(db::Connection& conn, const ResultTable
 // a table that is current is left alone. Returns true when it changed anything.
 bool ensure_result_table(db::Connection& conn, const ResultTable& table);
 
+// A result that is not a finite number: the run stops, naming the plot and year.
+class NonFiniteResult : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Appends rows to a result table through one prepared statement, each value going into
 // the column of its name whatever the order of the table's columns. It writes the first
 // `count` columns of the layout (all of them by default); the others stay empty, as in
@@ -67,11 +74,14 @@ class ResultWriter {
 public:
     ResultWriter(db::Connection& conn, const ResultTable& table, std::size_t count = 0);
     // One value per written column, in layout order; throws std::invalid_argument on a
-    // wrong number of values and db::Error when the insert fails.
+    // wrong number of values, NonFiniteResult on an infinite or undefined number (naming
+    // the plot, the year when the row has one, and the column) and db::Error when the
+    // insert fails.
     void append(const std::vector<db::Value>& values);
     std::size_t column_count() const { return count_; }
 
 private:
+    const ResultTable& table_;
     std::size_t count_;
     db::Statement insert_;
 };

@@ -3,6 +3,7 @@
 // before anything changes, every plot left out named, implausible inputs refused.
 #include "app/run_lock.h"
 #include "db/connection.h"
+#include "db/new_database.h"
 #include "programs/batch_commands.h"
 #include "test_support.h"
 
@@ -177,6 +178,52 @@ TEST_F(BatchSafety, ImplausibleInputsStopTheRun) {
         EXPECT_NE(r.out.find(line + "\n"), std::string::npos) << r.out;
         EXPECT_NE(r.err.find("nothing was changed"), std::string::npos) << r.err;
         EXPECT_EQ(state(), before);
+    }
+}
+
+// A settings file that lacks values is completed with their first-start values, and the
+// user is told once.
+TEST_F(BatchSafety, SettingsFileLackingValuesIsCompletedOnce) {
+    std::ofstream(dir / "settings.ini") << "[General]\ndatabase=" << db << "\nlanguage=E\n";
+    const BatchRun first = batch({"DB=" + db, "ID=101", "go"});
+    EXPECT_EQ(first.code, 0) << first.err;
+    EXPECT_NE(first.err.find("The settings lacked the values ppath, methode, pf_fk, pf_wp, "
+                             "ptfmode, r_call, r_script, r_result, soil_scheme, recalc_bat, "
+                             "power; their first-start values were stored."),
+              std::string::npos)
+        << first.err;
+    const BatchRun second = batch({"DB=" + db, "ID=101", "go"});
+    EXPECT_EQ(second.code, 0) << second.err;
+    EXPECT_EQ(second.err.find("lacked"), std::string::npos) << second.err;
+    EXPECT_NE(read_file(dir / "settings.ini").find("recalc_bat=1"), std::string::npos);
+}
+
+// A statement file that is a folder runs nothing and says so.
+TEST_F(BatchSafety, StatementFolderIsRefused) {
+    const BatchRun r = batch({"sql", db, dir.path().string()});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("is a folder, not a file"), std::string::npos) << r.err;
+}
+
+// A program killed while it builds a new database leaves no file under its name (or the
+// whole database): the next start or "new" never finds a half-built one.
+TEST(NewDatabase, KilledBuildLeavesNoFileUnderItsName) {
+    test::TempDir dir;
+    const auto file = dir / "new.db";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        db::create_experiment_database(file, true);
+        _exit(0);
+    }
+    usleep(20000); // the build takes several times as long
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    if (std::filesystem::exists(file)) {
+        EXPECT_EQ(db::Connection(file).scalar("select count(*) from experiments").as_int(), 2);
+    } else {
+        EXPECT_EQ(batch({"new", file.string(), "--demo"}).code, 0);
+        EXPECT_EQ(db::Connection(file).scalar("select count(*) from experiments").as_int(), 2);
     }
 }
 

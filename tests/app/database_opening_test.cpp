@@ -7,6 +7,7 @@
 #include "scripted_dialogs.h"
 #include "test_support.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -244,8 +245,9 @@ TEST(Adaptation, AMissingCoreTableEndsItNamingTheTable) {
     } catch (const db::Error& e) {
         EXPECT_NE(std::string(e.what()).find("tsm_nresult"), std::string::npos) << e.what();
     }
-    EXPECT_TRUE(c.has_column("measurements", "vrnz")); // earlier steps stay
-    EXPECT_FALSE(c.has_column("field_description", "area"));
+    // Looked for first: nothing was changed.
+    EXPECT_FALSE(c.has_column("measurements", "vrnz"));
+    EXPECT_FALSE(c.has_table("sim_result"));
 }
 
 TEST(Keys, NextFreeKey) {
@@ -319,7 +321,7 @@ struct Launcher {
 
     explicit Launcher(const std::string& path) {
         state.db_f_name = state.database = path;
-        link.connection_string = app::compose_connection_string(state.provider, path);
+        app::set_database(link, state.provider, path);
     }
 };
 
@@ -375,6 +377,48 @@ TEST(OpenAtStart, AFailingAdaptationIsShownAndTheDatabaseStaysOpen) {
     EXPECT_TRUE(l.link.connection.has_value());
     ASSERT_EQ(l.dialogs.shown.size(), 1u);
     EXPECT_NE(l.dialogs.shown[0].find("tsm_nresult"), std::string::npos) << l.dialogs.shown[0];
+}
+
+std::string bytes_of(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// An empty file or another program's database is left exactly as it was.
+TEST(OpenAtStart, AFileThatIsNoExperimentDatabaseIsLeftAsItWas) {
+    test::TempDir dir;
+    std::ofstream(dir / "empty.db").close();
+    db::Connection::create(dir / "other.db").execute_native("CREATE TABLE notes (x TEXT)");
+    for (const char* name : {"empty.db", "other.db"}) {
+        const std::string before = bytes_of(dir / name);
+        Launcher l((dir / name).string());
+        app::open_database_at_start(l.link, l.settings, l.state, l.dialogs);
+        ASSERT_FALSE(l.dialogs.shown.empty()) << name;
+        EXPECT_NE(l.dialogs.shown.back().find("no table measurements"), std::string::npos)
+            << l.dialogs.shown.back();
+        l.link.connection.reset();
+        EXPECT_EQ(bytes_of(dir / name), before) << name;
+        EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + "-wal"))) << name;
+    }
+}
+
+// Any file name names that file: ";" and "Data Source=" in it open nothing else.
+TEST(OpenAtStart, APathIsKeptAsAPath) {
+    test::TempDir dir;
+    old_database(dir / "other.db").close();
+    for (const std::string name :
+         {std::string("a;b.db"), "x.db;Data Source=" + (dir / "other.db").string()}) {
+        const std::string path = (dir / name).string();
+        old_database(path).close();
+        Launcher l(path);
+        ASSERT_TRUE(app::open_database_at_start(l.link, l.settings, l.state, l.dialogs)) << name;
+        EXPECT_EQ(l.link.connection->path().string(), path);
+        EXPECT_TRUE(l.link.connection->has_table("cbi_setting"));
+        EXPECT_EQ(l.state.db_f_name, path);
+        EXPECT_EQ(l.settings.read_string("database"), path);
+        EXPECT_EQ(l.settings.read_string("provider"), app::default_provider);
+    }
+    EXPECT_FALSE(db::Connection(dir / "other.db").has_table("cbi_setting"));
 }
 
 TEST(ChangeDatabase, CancelChangesNothing) {

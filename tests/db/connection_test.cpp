@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,6 +34,16 @@ TEST(Connection, AFileThatIsNotADatabaseIsNamed) {
     const std::string msg = message_of([&] { db::Connection c(text); });
     EXPECT_NE(msg.find(text.string()), std::string::npos) << msg;
     EXPECT_NE(msg.find("not an experiment database"), std::string::npos) << msg;
+}
+
+// A read-only file is called read-only, not "not an experiment database".
+TEST(Connection, ReadOnlyFileIsNamedSo) {
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser writes into read-only files";
+    test::TempDir dir;
+    db::Connection::create(dir / "ro.db").close();
+    std::filesystem::permissions(dir / "ro.db", std::filesystem::perms::owner_read);
+    const std::string msg = message_of([&] { db::Connection c(dir / "ro.db"); });
+    EXPECT_NE(msg.find("is read-only"), std::string::npos) << msg;
 }
 
 TEST(Connection, CreateRefusesAnExistingFile) {

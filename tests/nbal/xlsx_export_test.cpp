@@ -4,6 +4,7 @@
 #include "test_support.h"
 #include "zip_entry.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
@@ -73,6 +74,18 @@ TEST(XlsxExportTest, AFileThatCannotBeWrittenIsNamed) {
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
     }
+}
+
+// A workbook that fails part way leaves the earlier file as it was and nothing beside it.
+TEST(XlsxExportTest, AFailedWorkbookLeavesNoTruncatedFile) {
+    test::TempDir dir;
+    const auto file = dir / "grid.xlsx";
+    std::ofstream(file) << "the earlier workbook";
+    const std::vector<db::Value> too_wide(16385, db::Value(1)); // one column past the last
+    EXPECT_THROW(app::write_xlsx(file, {"a"}, {too_wide}), std::runtime_error);
+    std::ifstream earlier(file);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "the earlier workbook");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 } // namespace

@@ -185,8 +185,8 @@ TEST_P(ClimateStopTest, YearWithoutUsableTemperatureStopsTheRun) {
     sim::time_frame(ctx);
     prepare_soil();
     EXPECT_THROW(sim::climate_bat(ctx, coefficients.nodes()), sim::SoilStop);
-    EXPECT_EQ(dialogs.shown, std::vector<std::string>{std::string(sim::ltem_stop_title) + ": " +
-                                                      sim::ltem_stop_text});
+    EXPECT_EQ(dialogs.shown, std::vector<std::string>{std::string(sim::ltem_stop_title_english) +
+                                                      ": " + sim::ltem_stop_text});
     EXPECT_NE(num("select BAT from tmp_bat where fl_id=101 and year_0=2002"), 30);
     EXPECT_EQ(num("select BAT from tmp_bat where fl_id=101 and year_0=2004"), 30);
 }

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -80,6 +81,21 @@ TEST_F(ResultTablesTest, WriterFillsColumnsByNameAndLeavesTheRestEmpty) {
               "21|1995|31000.5|120.25|-99|NULL|NULL\n");
     EXPECT_THROW(humus_balance.append({21, 1996}), std::invalid_argument);
     EXPECT_THROW(sim::ResultWriter(conn, sim::driver_layout(), 9), std::invalid_argument);
+}
+
+// A result that is no finite number stops the run, naming plot, year and column.
+TEST_F(ResultTablesTest, NonFiniteResultIsRefusedNamingPlotAndYear) {
+    ASSERT_TRUE(sim::ensure_result_table(conn, sim::nresult_layout()));
+    sim::ResultWriter writer(conn, sim::nresult_layout(), 12);
+    const double x = sim::not_computed, inf = std::numeric_limits<double>::infinity();
+    try {
+        writer.append({21, 1996, x, x, x, inf, x, x, x, x, x, x});
+        ADD_FAILURE() << "accepted";
+    } catch (const sim::NonFiniteResult& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "plot 21, year 1996: tsm_nresult.c_som is infinite; the run stops");
+    }
+    EXPECT_EQ(test::rows(conn, "select count(*) from tsm_nresult"), "0\n");
 }
 
 TEST(ResultTablesTemplate, TemplateHoldsTheResultTablesItShips) {

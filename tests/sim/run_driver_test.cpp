@@ -464,8 +464,12 @@ TEST_F(RunTest, FailedOrStoppedRunClearsRunning) {
     };
     steps.soil_properties = {};
     EXPECT_EQ(sim::press_calculate(ctx, steps), sim::CalculateOutcome::failed);
-    EXPECT_EQ(dialogs.shown.back(), std::string(sim::ltem_stop_title) + ": " + sim::ltem_stop_text);
+    EXPECT_EQ(dialogs.shown.back(), "incomplete climate data ?: LTEM<0 aufgetreten !");
     EXPECT_FALSE(simulator.running);
+    state.language = "D"; // the caption in the language of the program
+    simulator.calculate_caption = "calculate";
+    EXPECT_EQ(sim::press_calculate(ctx, steps), sim::CalculateOutcome::failed);
+    EXPECT_EQ(dialogs.shown.back(), "unvollständige Klimadaten ?: LTEM<0 aufgetreten !");
 
     // STOP RUN: the final stage ends early, the run still ends.
     observer.stop = true;
