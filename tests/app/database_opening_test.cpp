@@ -405,9 +405,9 @@ TEST(OpenAtStart, AFileThatIsNoExperimentDatabaseIsLeftAsItWas) {
 // Any file name names that file: ";" and "Data Source=" in it open nothing else.
 TEST(OpenAtStart, APathIsKeptAsAPath) {
     test::TempDir dir;
+    const test::WorkingFolder folder(dir.path()); // where a relative "other.db" lies
     old_database(dir / "other.db").close();
-    for (const std::string name :
-         {std::string("a;b.db"), "x.db;Data Source=" + (dir / "other.db").string()}) {
+    for (const char* name : {"a;b.db", "x.db;Data Source=other.db"}) {
         const std::string path = (dir / name).string();
         old_database(path).close();
         Launcher l(path);
