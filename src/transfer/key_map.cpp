@@ -48,8 +48,10 @@ std::optional<db::Value> KeyMap::find(KeyKind kind, const db::Value& old_key) {
 
 std::string KeyMap::mapped(const std::string& alias, const std::string& column, KeyKind kind) {
     const std::string col = alias + "." + name(column);
+    // "+" takes the column's affinity away, so that the key map's index finds the value
+    // as it is stored (keys as numbers, codes as texts).
     return "coalesce((SELECT k.new_key FROM temp.transfer_keys k WHERE k.kind = " +
-           kind_number(kind) + " AND k.old_key = " + col + "), " + col + ")";
+           kind_number(kind) + " AND k.old_key = +" + col + "), " + col + ")";
 }
 
 std::string KeyMap::keys(KeyKind kind, bool copied_only) {
