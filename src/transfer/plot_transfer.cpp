@@ -69,7 +69,8 @@ struct SourcePlot {
 // i_con as a plot key: a whole number, else nothing ("obsval", "null").
 std::optional<std::int64_t> plot_key(const std::string& i_con) {
     const std::string t = db::trim(i_con);
-    if (t.empty() || t.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    if (t.empty() || t.size() > 18 || t.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
     return std::stoll(t);
 }
 
@@ -384,6 +385,26 @@ private:
     TransferReport report_;
 };
 
+// One transaction over the destination that locks only what it writes: the attached
+// source is read, never locked against its own writers.
+class ReadingTransaction {
+public:
+    explicit ReadingTransaction(db::Connection& c) : c_(c) { c_.execute_native("BEGIN"); }
+    ReadingTransaction(const ReadingTransaction&) = delete;
+    ReadingTransaction& operator=(const ReadingTransaction&) = delete;
+    ~ReadingTransaction() {
+        if (!done_) c_.rollback();
+    }
+    void commit() {
+        c_.commit();
+        done_ = true;
+    }
+
+private:
+    db::Connection& c_;
+    bool done_ = false;
+};
+
 } // namespace
 
 TransferReport transfer_plots(db::Connection& destination, const std::filesystem::path& source,
@@ -398,7 +419,7 @@ TransferReport transfer_plots(db::Connection& destination, const std::filesystem
     TransferReport report;
     {
         PlotTransfer transfer(destination, options);
-        db::Transaction t(destination);
+        ReadingTransaction t(destination);
         report = transfer.run(plots);
         t.commit();
     }

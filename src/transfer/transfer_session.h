@@ -31,6 +31,8 @@ public:
     // when it is the source or cannot be opened.
     void select_destination(const std::filesystem::path& file);
     bool connected() const { return destination_.has_value(); }
+    // Closes the destination (the window closes); the next copy chooses one again.
+    void close_destination() { destination_.reset(); }
     db::Connection& destination() { return destination_->connection; }
     const std::filesystem::path& backup() const { return destination_->backup; }
 

@@ -146,6 +146,9 @@ void Tfrmbdedatatrans::showEvent(QShowEvent* event) {
 
 void Tfrmbdedatatrans::closeEvent(QCloseEvent* event) {
     session_.stop(); // a wait for "go on" ends with the window; nothing is moved
+    session_.close_destination();
+    destination_->setText(QString::fromUtf8(
+        windowTitle() == "Datentransfer" ? german.no_destination : english.no_destination));
     refresh();
     QWidget::closeEvent(event);
 }
@@ -211,7 +214,10 @@ void Tfrmbdedatatrans::refresh() {
     go_on_->setEnabled(waiting);
     messages_->clear();
     for (const std::string& m : session_.messages()) messages_->addItem(QString::fromStdString(m));
-    if (session_.connected()) {
+    if (!session_.connected()) {
+        grid_->setRowCount(0);
+        grid_->setColumnCount(0);
+    } else {
         try {
             show_query(*grid_, session_.destination(), transfer::destination_plots_query);
         } catch (const std::exception& e) {

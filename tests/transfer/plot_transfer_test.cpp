@@ -265,6 +265,14 @@ TEST_F(TransferTest, MissingCropAndAmendmentRowsComeWithThePlot) {
     EXPECT_TRUE(same_in_both("SELECT * FROM $srbpflan"));
 }
 
+// The source is only read: its own connection may be writing meanwhile.
+TEST_F(TransferTest, SourceBusyWritingDoesNotHoldTheTransfer) {
+    source.begin();
+    source.execute("update site_state set status = 0");
+    EXPECT_TRUE(move({101}).all_arrived());
+    source.rollback();
+}
+
 TEST_F(TransferTest, UnknownPlotIsReportedAndTheOthersMove) {
     const transfer::TransferReport r = move({999, 101});
     EXPECT_FALSE(r.all_arrived());

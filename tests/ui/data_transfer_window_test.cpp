@@ -64,6 +64,10 @@ TEST_F(DataTransferWindowTest, CopyWaitsForGoOnAndShowsTheMovedPlots) {
     EXPECT_EQ(window.message_list()->item(1)->text(),
               "FL_ID 102 -> 102: moved (45 measurements, 116 management rows)");
     EXPECT_EQ(window.destination_grid()->rowCount(), 2);
+
+    window.close(); // closing closes the destination
+    EXPECT_FALSE(window.session().connected());
+    EXPECT_EQ(window.destination_grid()->rowCount(), 0);
 }
 
 TEST_F(DataTransferWindowTest, SourceRefusedAsDestinationIsShownAndNothingIsSelected) {
