@@ -2,6 +2,7 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
+#include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
@@ -49,7 +50,9 @@ const char* const usage =
     "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
-    "                          nmin_saldo (with --xlsx also into a workbook)\n";
+    "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
+    "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -218,7 +221,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
+const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance",
+                                           "method-inputs"};
 
 } // namespace
 
@@ -236,6 +240,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
