@@ -2,12 +2,12 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/nbalance_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -49,7 +49,13 @@ const char* const usage =
     "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
-    "                          nmin_saldo (with --xlsx also into a workbook)\n";
+    "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  report DATABASE KIND FL_ID [--pdf FILE]\n"
+    "                          a plot's report as an A4 PDF file, KIND one of site,\n"
+    "                          management, carbon, nitrogen, microbial, reproduction;\n"
+    "                          without --pdf the file is <pdf_dir>/<FL_ID>_<KIND>.pdf\n"
+    "                          (settings value pdf_dir, else the working folder); an\n"
+    "                          existing file is replaced; prints the file's path\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -218,12 +224,23 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
+const std::vector<std::string> commands = {"new",      "sql",      "summary",
+                                           "outliers", "nbalance", "report"};
+
+int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
+                    std::ostream& out, std::ostream& err) {
+    const auto command = program_commands.find(args[0]);
+    if (command == program_commands.end()) {
+        err << "tsm-batch: " << args[0] << " is not part of this build (it needs the windows)\n";
+        return 1;
+    }
+    return command->second(args, out, err);
+}
 
 } // namespace
 
 int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, const BatchCommands& program_commands) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         out << usage;
         return 0;
@@ -236,6 +253,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd == "report") return program_command(program_commands, args, out, err);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
