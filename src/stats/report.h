@@ -44,6 +44,7 @@ struct ReportTable {
     std::string caption; // printed above the table ("References:"); may be empty
     std::vector<std::string> headers;
     std::vector<bool> numeric; // per column: right-aligned
+    std::vector<int> widths;   // per column: percent of the page's width; empty: by content
     std::vector<std::vector<std::string>> rows;
 };
 

@@ -65,6 +65,7 @@ ReportTable references(db::Connection& conn, std::int64_t fl_id) {
     t.caption = "References:";
     t.headers = {"ID", "author", "year", "title", "type", "source", "pages", "issue"};
     t.numeric = {true, false, false, false, false, false, false, false};
+    t.widths = {4, 17, 7, 30, 8, 16, 11, 7};
     if (!conn.has_table("referenzen") || !conn.has_table("ref2vcode")) return t;
     db::Dataset r = open_bound(conn, reference_query_statement(), {db::Value(fl_id)});
     for (r.first(); !r.eof(); r.next()) {

@@ -146,6 +146,11 @@ void add_table(QTextCursor& c, const stats::ReportTable& table) {
     f.setBorderBrush(QColor(120, 120, 120));
     f.setHeaderRowCount(1);
     f.setWidth(QTextLength(QTextLength::PercentageLength, all_numeric ? 60 : 100));
+    if (table.widths.size() == table.headers.size()) {
+        QList<QTextLength> widths;
+        for (int w : table.widths) widths << QTextLength(QTextLength::PercentageLength, w);
+        f.setColumnWidthConstraints(widths);
+    }
     QTextTable* t = c.insertTable(static_cast<int>(table.rows.size()) + 1, columns, f);
     const auto align = [&](int column) {
         const auto i = static_cast<std::size_t>(column);
@@ -177,12 +182,14 @@ std::unique_ptr<QTextDocument> report_document(const stats::Report& report, cons
     doc->setDocumentMargin(0);
     doc->setPageSize(report_page::body_size());
     QTextCursor c(doc.get());
+    c.beginEditBlock(); // one layout at the end instead of one per cell
     add_title(c, report);
     new_block(c, 6);
     add_facts(c, report.facts);
     add_lines(c, report.text_lines);
     add_chart(*doc, c, chart);
     add_table(c, report.table);
+    c.endEditBlock();
     return doc;
 }
 
