@@ -8,6 +8,7 @@
 #include "db/statement_file.h"
 #include "db/text.h"
 #include "programs/nbalance_command.h"
+#include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -55,7 +56,13 @@ const char* const usage =
     "                          management, carbon, nitrogen, microbial, reproduction;\n"
     "                          without --pdf the file is <pdf_dir>/<FL_ID>_<KIND>.pdf\n"
     "                          (settings value pdf_dir, else the working folder); an\n"
-    "                          existing file is replaced; prints the file's path\n";
+    "                          existing file is replaced; prints the file's path\n"
+    "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
+    "                          move plots with their experiment, soil, station, weather,\n"
+    "                          management and measurements into DEST (backed up first) in\n"
+    "                          one transaction; a taken FL_ID gets the next free one, crop\n"
+    "                          and amendment rows DEST lacks come along (listed first unless\n"
+    "                          --no-key-check); exit 0 when every plot arrived whole\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -135,6 +142,16 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
+    TransferCommand command;
+    try {
+        command = parse_transfer_command(a);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    return run_transfer_command(command, out);
 }
 
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
@@ -224,8 +241,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",      "summary",
-                                           "outliers", "nbalance", "report"};
+const std::vector<std::string> commands = {"new",      "sql",      "summary", "outliers",
+                                           "nbalance", "transfer", "report"};
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -253,6 +270,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd == "transfer") return command_transfer(args, out);
         if (cmd == "report") return program_command(program_commands, args, out, err);
         return command_summary(args, out);
     } catch (const UsageError& e) {
