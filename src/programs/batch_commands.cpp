@@ -7,6 +7,7 @@
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
 #include "sim/run_observer.h"
@@ -57,6 +58,8 @@ const char* const usage =
     "                          without --pdf the file is <pdf_dir>/<FL_ID>_<KIND>.pdf\n"
     "                          (settings value pdf_dir, else the working folder); an\n"
     "                          existing file is replaced; prints the file's path\n"
+    "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
+    "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
     "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
     "                          move plots with their experiment, soil, station, weather,\n"
     "                          management and measurements into DEST (backed up first) in\n"
@@ -241,8 +244,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",      "summary", "outliers",
-                                           "nbalance", "transfer", "report"};
+const std::vector<std::string> commands = {"new",      "sql",      "summary",       "outliers",
+                                           "nbalance", "transfer", "method-inputs", "report"};
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -272,6 +275,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd == "transfer") return command_transfer(args, out);
         if (cmd == "report") return program_command(program_commands, args, out, err);
+        if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
