@@ -5,7 +5,9 @@
 #include "db/text.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/management_entry_panel.h"
 #include "ui/nbalance_window.h"
+#include "ui/observation_entry_panel.h"
 #include "ui/query_grid.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
@@ -181,6 +183,7 @@ void Trange_select::apply_regional_mode() {
     const bool regional = env_.state.regional_mode;
     f_.reg_state = workbench::regional_state_text(regional);
     actions_ = workbench::load_actions(conn(), workbench::action_list_statement(regional));
+    management_entry_->load_lists(conn(), actions_);
     fields_.at("Edit2")->setVisible(regional);
     share_label_->setVisible(regional);
     const int part = management_grid_->columnCount() - 1;
@@ -219,6 +222,8 @@ void Trange_select::rebuilt_treeview(int mode) {
         actions_ =
             workbench::load_actions(c, workbench::action_list_statement(env_.state.regional_mode));
         items_ = workbench::load_items(c, workbench::all_items_statement());
+        management_entry_->load_lists(c, actions_);
+        observation_entry_->load_lists(c);
         workbench::TreeOptions options;
         options.db_f_name = env_.state.db_f_name;
         options.power = env_.state.power;
@@ -482,13 +487,23 @@ void Trange_select::show_lists(const workbench::PlotLoad& load) {
     fill_grid(management_grid_,
               {"year", "day", "month", "action", "item", "amount", "unit", "part"}, rows);
     management_grid_->setColumnHidden(7, !env_.state.regional_mode);
+    management_entry_->set_rows(load.fl_id, load.management);
     rows.clear();
     for (const workbench::MeasurementRow& m : load.measurements)
         rows.push_back({m.datum.as_text(), m.tag.as_text(), m.mon.as_text(),
-                        std::to_string(m.year_number), std::to_string(m.m_ix), m.m_wert.as_text(),
-                        m.vrnz.as_text()});
+                        std::to_string(m.year_number),
+                        workbench::property_name(observation_entry_->properties(), m.m_ix),
+                        m.m_wert.as_text(), m.vrnz.as_text()});
     fill_grid(measurement_grid_,
               {"year", "day", "month", "year number", "property", "value", "variance"}, rows);
+    observation_entry_->set_rows(load.fl_id, load.measurements);
+}
+
+// After a write of the edit forms: the active plot is shown again on the same page.
+void Trange_select::reload_plot() {
+    if (!f_.active_item) return;
+    f_.a_item = f_.active_item;
+    item_click(Qt::ShiftModifier);
 }
 
 QWidget* Trange_select::front_panel() const {

@@ -37,6 +37,8 @@ class QTreeWidgetItem;
 
 namespace ui {
 
+class ManagementEntryPanel;
+class ObservationEntryPanel;
 class RegioModeDialog;
 class Tfrm_nbalance;
 class WorkbenchTree;
@@ -148,6 +150,8 @@ public:
     QTableWidget* management_grid() const { return management_grid_; }
     QTableWidget* measurement_grid() const { return measurement_grid_; }
     QTableWidget* raw_grid() const { return raw_grid_; }
+    ManagementEntryPanel* management_entry() const { return management_entry_; }
+    ObservationEntryPanel* observation_entry() const { return observation_entry_; }
     QLabel* title_label(int page_index) const;
     QLabel* label(const std::string& english) const; // a caption label of the Basic-Info page
     QLineEdit* field(const std::string& name) const; // Edit2, Edit4, Edit6 ... fda_comment
@@ -192,6 +196,7 @@ private:
     void click_plot(QTreeWidgetItem* item, Qt::KeyboardModifiers shift, int remembered);
     void show_plot(const workbench::PlotLoad& load);
     void show_lists(const workbench::PlotLoad& load);
+    void reload_plot();
     void open_tables(const std::string& location);
     void set_page_visible(int index, bool visible);
     void apply_mode_pages();
@@ -227,6 +232,8 @@ private:
     QTableWidget* management_grid_ = nullptr;
     QTableWidget* measurement_grid_ = nullptr;
     QTableWidget* raw_grid_ = nullptr;
+    ManagementEntryPanel* management_entry_ = nullptr;
+    ObservationEntryPanel* observation_entry_ = nullptr;
     std::map<int, QLabel*> titles_;
     std::map<std::string, QLabel*> labels_;
     std::map<std::string, QLineEdit*> fields_;

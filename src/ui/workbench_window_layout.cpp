@@ -1,5 +1,7 @@
 // workbench_window_layout.cpp --- the controls of the workbench, their captions in both
 // languages, its context menus, and what its creation hides.
+#include "ui/management_entry_panel.h"
+#include "ui/observation_entry_panel.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
@@ -207,7 +209,14 @@ QWidget* Trange_select::make_list_page(int page_index, QTableWidget*& grid) {
     titles_[page_index] = title;
     layout->addWidget(title);
     grid = make_grid(page_index == page::management ? "management_grid" : "measurement_grid");
-    layout->addWidget(grid);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto* body = new QHBoxLayout;
+    body->addWidget(grid, 1);
+    layout->addLayout(body);
+    // The edit form beside the list writes through the shared connection and shows the
+    // plot again afterwards.
+    const EntryPanelEnvironment entry{[this]() -> db::Connection& { return conn(); }, env_.dialogs,
+                                      env_.state, [this] { reload_plot(); }};
     if (page_index == page::management) {
         auto* share = new QHBoxLayout;
         share_label_ = new QLabel("FLA%=");
@@ -218,6 +227,11 @@ QWidget* Trange_select::make_list_page(int page_index, QTableWidget*& grid) {
         share->addWidget(e);
         share->addStretch();
         layout->addLayout(share);
+        management_entry_ = new ManagementEntryPanel(entry, grid, e);
+        body->addWidget(management_entry_);
+    } else {
+        observation_entry_ = new ObservationEntryPanel(entry, grid);
+        body->addWidget(observation_entry_);
     }
     return page;
 }
