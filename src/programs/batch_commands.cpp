@@ -2,16 +2,18 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/entry_command.h"
+#include "programs/nbalance_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
 #include "stats/outlier_indication.h"
+#include "workbench/entry_checks.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -49,7 +51,12 @@ const char* const usage =
     "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
-    "                          nmin_saldo (with --xlsx also into a workbook)\n";
+    "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  event DATABASE FL_ID DATE ACTION ITEM_IX AMOUNT [--share PERCENT]\n"
+    "  measurement DATABASE FL_ID DATE PROPERTY VALUE [--variance V] [--initial]\n"
+    "                          enter a management event or a measurement of a plot as\n"
+    "                          the workbench's forms do (DATE 15.04.2021 or 2021-04-15,\n"
+    "                          numbers with ',' or '.'); prints the new row's key\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -129,6 +136,16 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_entry(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return run_entry_command(a, out);
+    } catch (const workbench::EntryRefused&) {
+        throw;
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
 }
 
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
@@ -218,7 +235,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
+const std::vector<std::string> commands = {"new",      "sql",   "summary",    "outliers",
+                                           "nbalance", "event", "measurement"};
 
 } // namespace
 
@@ -236,6 +254,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd == "event" || cmd == "measurement") return command_entry(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

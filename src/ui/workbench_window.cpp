@@ -9,6 +9,7 @@
 #include "ui/nbalance_window.h"
 #include "ui/observation_entry_panel.h"
 #include "ui/query_grid.h"
+#include "ui/raw_table_panel.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "workbench/drag_copy.h"
@@ -408,6 +409,7 @@ void Trange_select::item_click(Qt::KeyboardModifiers shift) {
 void Trange_select::open_tables(const std::string& location) {
     f_.help_filter = "location=" + db::quoted(location, '\'');
     show_query(*raw_grid_, conn(), "select * from field_description where " + f_.help_filter);
+    raw_rows_->show_plot_rows();
     table_panel_->show();
     table_panel_->raise();
 }

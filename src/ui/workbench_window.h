@@ -39,6 +39,7 @@ namespace ui {
 
 class ManagementEntryPanel;
 class ObservationEntryPanel;
+class RawTablePanel;
 class RegioModeDialog;
 class Tfrm_nbalance;
 class WorkbenchTree;
@@ -152,6 +153,7 @@ public:
     QTableWidget* raw_grid() const { return raw_grid_; }
     ManagementEntryPanel* management_entry() const { return management_entry_; }
     ObservationEntryPanel* observation_entry() const { return observation_entry_; }
+    RawTablePanel* raw_rows() const { return raw_rows_; }
     QLabel* title_label(int page_index) const;
     QLabel* label(const std::string& english) const; // a caption label of the Basic-Info page
     QLineEdit* field(const std::string& name) const; // Edit2, Edit4, Edit6 ... fda_comment
@@ -234,6 +236,7 @@ private:
     QTableWidget* raw_grid_ = nullptr;
     ManagementEntryPanel* management_entry_ = nullptr;
     ObservationEntryPanel* observation_entry_ = nullptr;
+    RawTablePanel* raw_rows_ = nullptr;
     std::map<int, QLabel*> titles_;
     std::map<std::string, QLabel*> labels_;
     std::map<std::string, QLineEdit*> fields_;

@@ -2,6 +2,7 @@
 // languages, its context menus, and what its creation hides.
 #include "ui/management_entry_panel.h"
 #include "ui/observation_entry_panel.h"
+#include "ui/raw_table_panel.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
@@ -287,7 +288,12 @@ QWidget* Trange_select::make_table_panel() {
     panel->setObjectName("Panel1");
     auto* layout = new QVBoxLayout(panel);
     raw_grid_ = make_grid("raw_grid");
-    layout->addWidget(raw_grid_);
+    raw_grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    layout->addWidget(raw_grid_, 1);
+    raw_rows_ = new RawTablePanel(
+        {[this]() -> db::Connection& { return conn(); }, env_.dialogs, env_.state, [] {}},
+        raw_grid_);
+    layout->addWidget(raw_rows_, 1);
     return panel;
 }
 

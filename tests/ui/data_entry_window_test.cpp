@@ -7,12 +7,14 @@
 #include "test_support.h"
 #include "ui/management_entry_panel.h"
 #include "ui/observation_entry_panel.h"
+#include "ui/raw_table_panel.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
 #include "workbench/workbench_texts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -347,6 +349,48 @@ TEST_F(DataEntryWindowTest, PropertyFilterOfTheMeasurementList) {
     o.property_filter_entry()->trigger();
     EXPECT_EQ(o.property_filter_entry()->text(), "&show this property only");
     EXPECT_NE(shown(list, 4).find("total nitrogen"), std::string::npos);
+}
+
+TEST_F(DataEntryWindowTest, RawTablePanelFollowsThePlotGrid) {
+    open();
+    for (QTreeWidgetItemIterator it(window->tree()); *it; ++it)
+        if ((*it)->text(0) == "files") {
+            window->press_item(*it, Qt::LeftButton);
+            break;
+        }
+    ASSERT_EQ(window->front_panel(), window->table_panel());
+    ui::RawTablePanel& raw = *window->raw_rows();
+    window->raw_grid()->setCurrentCell(1, 0); // plot 102
+    ASSERT_EQ(raw.plot(), 102);
+    const int events = raw.management_rows()->rowCount();
+    EXPECT_EQ(std::to_string(events) + "\n",
+              query("select count(*) from cultivation where fl_id=102"));
+
+    // The condition applies to the grid in front, the same when applied again.
+    raw.condition()->setText("macode=4");
+    for (int i = 0; i < 2; ++i) {
+        raw.apply_filter()->setChecked(false);
+        raw.apply_filter()->setChecked(true);
+        EXPECT_EQ(std::to_string(raw.management_rows()->rowCount()) + "\n",
+                  query("select count(*) from cultivation where fl_id=102 and macode=4"));
+    }
+    raw.condition()->setText("macode=");
+    raw.apply_filter()->setChecked(false);
+    raw.apply_filter()->setChecked(true);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].rfind("filter condition: filter condition: \"macode=\"", 0), 0u)
+        << dialogs.shown[0];
+
+    // New rows stay on the plot of the grid.
+    raw.apply_filter()->setChecked(false);
+    raw.management_rows()->setCurrentCell(0, 0);
+    raw.new_row_button()->click();
+    raw.new_row_button()->click();
+    EXPECT_EQ(raw.management_rows()->rowCount(), events + 2);
+    EXPECT_EQ(
+        query("select fl_id from cultivation where cultivation_id > (select max(cultivation_id) "
+              "from cultivation) - 2"),
+        "102\n102\n");
 }
 
 TEST_F(DataEntryWindowTest, GermanCaptions) {

@@ -3,6 +3,7 @@
 #include "demo_fixture.h"
 #include "workbench/management_entry.h"
 #include "workbench/measurement_entry.h"
+#include "workbench/raw_tables.h"
 
 #include <functional>
 #include <vector>
@@ -264,6 +265,36 @@ TEST_F(DataEntry, FailingInitialValueLeavesTheOldOneInPlace) {
     EXPECT_THROW(insert_measurement(c, m), std::exception);
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(first_year(c, 101), 1970);
+}
+
+TEST_F(DataEntry, RawFilterConditionIsAddedToTheBaseFilterEachTime) {
+    const std::string base = plot_rows_filter(101);
+    const std::string once = checked_raw_filter(c, "cultivation", base, "macode=3 or macode=4");
+    EXPECT_EQ(once, "(fl_id=101) and (macode=3 or macode=4)");
+    EXPECT_EQ(checked_raw_filter(c, "cultivation", base, "macode=3 or macode=4"), once);
+    EXPECT_EQ(raw_filter(base, " "), base);
+    for (const char* bad : {"macode=", "1=1; delete from cultivation", "nosuchcolumn=1"})
+        expect_refused([&] { checked_raw_filter(c, "cultivation", base, bad); },
+                       "filter condition");
+}
+
+TEST_F(DataEntry, RawRowsGoToThePlotOfTheGrids) {
+    add_results(101);
+    const RawEvent start{2, 5, 8, 2001, 3};
+    const std::int64_t first = add_raw_event(c, 101, start);
+    const std::int64_t second = add_raw_event(c, 101, start);
+    EXPECT_EQ(rows(c, "select fl_id, macode, day, month, year, item_ix from cultivation where "
+                      "cultivation_id in (" +
+                          std::to_string(first) + "," + std::to_string(second) + ")"),
+              "101|2|5|8|2001|3\n101|2|5|8|2001|3\n");
+    EXPECT_EQ(count("sim_result", "fl_id=101"), "0\n");
+    const std::int64_t kept = add_raw_measurement(c, 105, RawMeasurement{7, 1, 9, 2001, 32});
+    EXPECT_EQ(measurement(kept), "105|7|NULL|NULL|2001|9|1|32\n");
+    EXPECT_EQ(rows(c, "select fl_id, m_ix from measurements where meas_id=" +
+                          std::to_string(add_raw_measurement(c, 105, std::nullopt))),
+              "105|NULL\n");
+    expect_refused([&] { add_raw_event(c, 106, start); }, "plot");
+    expect_refused([&] { add_raw_measurement(c, 106, std::nullopt); }, "plot");
 }
 
 } // namespace
