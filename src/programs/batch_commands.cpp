@@ -9,6 +9,7 @@
 #include "db/text.h"
 #include "programs/entry_command.h"
 #include "programs/nbalance_command.h"
+#include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -56,7 +57,13 @@ const char* const usage =
     "  measurement DATABASE FL_ID DATE PROPERTY VALUE [--variance V] [--initial]\n"
     "                          enter a management event or a measurement of a plot as\n"
     "                          the workbench's forms do (DATE 15.04.2021 or 2021-04-15,\n"
-    "                          numbers with ',' or '.'); prints the new row's key\n";
+    "                          numbers with ',' or '.'); prints the new row's key\n"
+    "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
+    "                          move plots with their experiment, soil, station, weather,\n"
+    "                          management and measurements into DEST (backed up first) in\n"
+    "                          one transaction; a taken FL_ID gets the next free one, crop\n"
+    "                          and amendment rows DEST lacks come along (listed first unless\n"
+    "                          --no-key-check); exit 0 when every plot arrived whole\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -148,6 +155,16 @@ int command_entry(const std::vector<std::string>& a, std::ostream& out) {
     }
 }
 
+int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
+    TransferCommand command;
+    try {
+        command = parse_transfer_command(a);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    return run_transfer_command(command, out);
+}
+
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
     if (a.size() != 2) throw UsageError("outliers DATABASE");
     db::Connection c(a[1]);
@@ -235,8 +252,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",   "summary",    "outliers",
-                                           "nbalance", "event", "measurement"};
+const std::vector<std::string> commands = {"new",      "sql",      "summary", "outliers",
+                                           "nbalance", "transfer", "event",   "measurement"};
 
 } // namespace
 
@@ -255,6 +272,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd == "event" || cmd == "measurement") return command_entry(args, out);
+        if (cmd == "transfer") return command_transfer(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

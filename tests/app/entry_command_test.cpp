@@ -41,8 +41,10 @@ TEST_F(EntryCommand, WritesCheckedRows) {
     const BatchRun m =
         batch({"measurement", "101", "2016-09-01", "7", "1,25", "--variance", "0,01"});
     ASSERT_EQ(m.code, 0) << m.err;
-    EXPECT_EQ(query("select meas_value, vrnz, year_number from measurements where year=2016 and fl_id=101"),
-              "1.25|0.01|47\n");
+    EXPECT_EQ(
+        query(
+            "select meas_value, vrnz, year_number from measurements where year=2016 and fl_id=101"),
+        "1.25|0.01|47\n");
 }
 
 TEST_F(EntryCommand, RefusesBadValuesAndArguments) {
