@@ -8,6 +8,7 @@
 #include "db/statement_file.h"
 #include "db/text.h"
 #include "programs/entry_command.h"
+#include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
 #include "sim/run_observer.h"
@@ -58,6 +59,8 @@ const char* const usage =
     "                          enter a management event or a measurement of a plot as\n"
     "                          the workbench's forms do (DATE 15.04.2021 or 2021-04-15,\n"
     "                          numbers with ',' or '.'); prints the new row's key\n"
+    "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
+    "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
     "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
     "                          move plots with their experiment, soil, station, weather,\n"
     "                          management and measurements into DEST (backed up first) in\n"
@@ -252,8 +255,9 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",      "summary", "outliers",
-                                           "nbalance", "transfer", "event",   "measurement"};
+const std::vector<std::string> commands = {"new",           "sql",      "summary",
+                                           "outliers",      "nbalance", "transfer",
+                                           "method-inputs", "event",    "measurement"};
 
 } // namespace
 
@@ -273,6 +277,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd == "event" || cmd == "measurement") return command_entry(args, out);
         if (cmd == "transfer") return command_transfer(args, out);
+        if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
