@@ -59,6 +59,12 @@ const char* const usage =
     "                          enter a management event or a measurement of a plot as\n"
     "                          the workbench's forms do (DATE 15.04.2021 or 2021-04-15,\n"
     "                          numbers with ',' or '.'); prints the new row's key\n"
+    "  report DATABASE KIND FL_ID [--pdf FILE]\n"
+    "                          a plot's report as an A4 PDF file, KIND one of site,\n"
+    "                          management, carbon, nitrogen, microbial, reproduction;\n"
+    "                          without --pdf the file is <pdf_dir>/<FL_ID>_<KIND>.pdf\n"
+    "                          (settings value pdf_dir, else the working folder); an\n"
+    "                          existing file is replaced; prints the file's path\n"
     "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
     "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
     "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
@@ -255,14 +261,24 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",           "sql",      "summary",
-                                           "outliers",      "nbalance", "transfer",
-                                           "method-inputs", "event",    "measurement"};
+const std::vector<std::string> commands = {"new",      "sql",        "summary",       "outliers",
+                                           "nbalance", "transfer",   "method-inputs", "report",
+                                           "event",    "measurement"};
+
+int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
+                    std::ostream& out, std::ostream& err) {
+    const auto command = program_commands.find(args[0]);
+    if (command == program_commands.end()) {
+        err << "tsm-batch: " << args[0] << " is not part of this build (it needs the windows)\n";
+        return 1;
+    }
+    return command->second(args, out, err);
+}
 
 } // namespace
 
 int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, const BatchCommands& program_commands) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         out << usage;
         return 0;
@@ -277,6 +293,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd == "event" || cmd == "measurement") return command_entry(args, out);
         if (cmd == "transfer") return command_transfer(args, out);
+        if (cmd == "report") return program_command(program_commands, args, out, err);
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
