@@ -7,6 +7,7 @@
 #include "sim/balance_account.h"
 #include "sim/humus_methods.h"
 #include "sim/plot_simulation.h"
+#include "sim/plot_workers.h"
 #include "sim/result_tables.h"
 #include "sim/run_rows.h"
 
@@ -136,7 +137,7 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
     sim.histogram = {};
 
     PlotSimulation simulation(ctx, method, zbv == ZbvStatus::ready, factors ? factors->f_bat : 1,
-                              plots_in_grid(conn), total);
+                              plots_in_grid(conn), total, simulation_threads(sim.threads));
     RunRows rows(conn, statement);
     const StageEnd end = simulation.run(rows);
     if (end != StageEnd::completed) return;
