@@ -206,10 +206,22 @@ Statement Connection::prepare_native(const std::string& sqlite_text) {
     return Statement(db_, "", sqlite_text);
 }
 
+namespace {
+
+std::string query_text(const std::string& jet_text_or_table) {
+    const std::string& s = jet_text_or_table;
+    if (!is_table_name(s)) return s;
+    return "SELECT * FROM " + (s.front() == '[' ? s : "[" + s + "]");
+}
+
+} // namespace
+
+bool Connection::returns_rows(const std::string& jet_text_or_table) {
+    return translation(query_text(jet_text_or_table))->kind == jet::Translation::Kind::query;
+}
+
 Dataset Connection::open(const std::string& jet_text_or_table) {
-    std::string jet_text = jet_text_or_table;
-    if (is_table_name(jet_text))
-        jet_text = "SELECT * FROM " + (jet_text.front() == '[' ? jet_text : "[" + jet_text + "]");
+    const std::string jet_text = query_text(jet_text_or_table);
     auto t = translation(jet_text);
     if (t->kind != jet::Translation::Kind::query)
         throw Error("The statement returns no rows; it cannot be opened as a query.", jet_text,
@@ -279,8 +291,22 @@ void Connection::begin() {
 void Connection::commit() {
     execute_native("COMMIT");
 }
+// Translations made inside the undone work may know tables that are gone again.
 void Connection::rollback() noexcept {
     if (in_transaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (cache_) cache_->clear();
+}
+void Connection::savepoint(const std::string& name) {
+    execute_native("SAVEPOINT " + jet::quote_name(name));
+}
+void Connection::release(const std::string& name) {
+    execute_native("RELEASE " + jet::quote_name(name));
+}
+void Connection::rollback_to(const std::string& name) noexcept {
+    // Fails only when the engine has rolled back the whole transaction itself.
+    const std::string n = jet::quote_name(name);
+    sqlite3_exec(db_, ("ROLLBACK TO " + n + "; RELEASE " + n).c_str(), nullptr, nullptr, nullptr);
+    if (cache_) cache_->clear();
 }
 bool Connection::in_transaction() const {
     return db_ && !sqlite3_get_autocommit(db_);

@@ -65,6 +65,13 @@ public:
     void commit();
     void rollback() noexcept;
     bool in_transaction() const;
+    // Savepoints, nested in an open transaction or opening one. Prefer the Savepoint guard.
+    void savepoint(const std::string& name);
+    void release(const std::string& name);
+    void rollback_to(const std::string& name) noexcept;
+    // Whether a statement (or a plain table name) returns rows: a query is opened,
+    // anything else executed. Throws db::SyntaxError for a statement the dialect lacks.
+    bool returns_rows(const std::string& jet_text_or_table);
 
     sqlite3* handle() const { return db_; }
 
@@ -100,6 +107,29 @@ public:
 private:
     Connection& c_;
     bool owner_;
+    bool done_ = false;
+};
+
+// Releases the savepoint on release(), rolls back to it and releases it when destroyed
+// before: inside an open transaction only the work since the savepoint is undone.
+class Savepoint {
+public:
+    Savepoint(Connection& c, std::string name) : c_(c), name_(std::move(name)) {
+        c_.savepoint(name_);
+    }
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    ~Savepoint() {
+        if (!done_) c_.rollback_to(name_);
+    }
+    void release() {
+        c_.release(name_);
+        done_ = true;
+    }
+
+private:
+    Connection& c_;
+    std::string name_;
     bool done_ = false;
 };
 

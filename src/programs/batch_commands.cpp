@@ -2,12 +2,12 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/nbalance_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -38,11 +38,12 @@ const char* const usage =
     "  new DATABASE [--demo]   create a new experiment database from the template\n"
     "                          (with --demo: with the demo experiments); an existing\n"
     "                          file is never overwritten\n"
-    "  sql DATABASE FILE       run a statement file (FILE '-' reads standard input):\n"
-    "                          lines with '#' and lines beginning with \"'\" are ignored,\n"
-    "                          a line 'go' ends a statement, a statement containing\n"
-    "                          'drop' ignores its failure; the rows of the last query\n"
-    "                          are printed as tab-separated text with a header line\n"
+    "  sql DATABASE FILE       run a statement file (FILE '-' reads standard input) in\n"
+    "                          one transaction: lines beginning with '#' or \"'\" are\n"
+    "                          comments, a line 'go' ends a statement, a failing DROP\n"
+    "                          statement is listed and skipped, any other failure rolls\n"
+    "                          the whole file back; the rows of the last query are\n"
+    "                          printed as tab-separated text with a header line\n"
     "  summary DATABASE        experiments, plots, years and measurements of a database\n"
     "  outliers DATABASE       mark the single outliers of every plot and property by\n"
     "                          Grubbs' test (weight 0, listed in tmp_outlist)\n"
@@ -75,7 +76,8 @@ int command_new(const std::vector<std::string>& a, std::ostream& out) {
     return 0;
 }
 
-int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostream& out) {
+int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostream& out,
+                std::ostream& err) {
     if (a.size() != 3) throw UsageError("sql DATABASE FILE");
     std::stringstream script;
     if (a[2] == "-") {
@@ -87,7 +89,10 @@ int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostrea
     }
     db::Connection c(a[1]);
     db::StatementScript runner(c);
-    if (auto rows = runner.run(script.str())) print_rows(*rows, out);
+    db::ScriptResult result = runner.run(script.str());
+    for (const db::IgnoredFailure& f : result.ignored)
+        err << "tsm-batch: line " << f.line << ": failure ignored: " << f.message << '\n';
+    if (result.rows) print_rows(*result.rows, out);
     return 0;
 }
 
@@ -233,7 +238,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
             return start_up(args, out, err);
         const std::string& cmd = args[0];
         if (cmd == "new") return command_new(args, out);
-        if (cmd == "sql") return command_sql(args, in, out);
+        if (cmd == "sql") return command_sql(args, in, out, err);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         return command_summary(args, out);

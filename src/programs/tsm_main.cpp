@@ -10,6 +10,7 @@
 #include "ui/result_pages.h"
 #include "ui/settings_window.h"
 #include "ui/simulator_window.h"
+#include "ui/sql_module_window.h"
 #include "ui/workbench_connections.h"
 #include "ui/workbench_window.h"
 
@@ -64,6 +65,12 @@ int main(int argc, char** argv) {
             workbench_window.show();
             workbench_window.raise();
             workbench_window.activateWindow();
+        });
+        ui::Tsql_form sql_window(launcher.link.connection, confirming, launcher.state.language);
+        window.set_window_opener("sql_module", [&] {
+            sql_window.show();
+            sql_window.raise();
+            sql_window.activateWindow();
         });
         window.show();
         return QApplication::exec();
