@@ -8,6 +8,7 @@
 #include "db/statement_file.h"
 #include "db/text.h"
 #include "programs/nbalance_command.h"
+#include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -50,7 +51,13 @@ const char* const usage =
     "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
-    "                          nmin_saldo (with --xlsx also into a workbook)\n";
+    "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
+    "                          move plots with their experiment, soil, station, weather,\n"
+    "                          management and measurements into DEST (backed up first) in\n"
+    "                          one transaction; a taken FL_ID gets the next free one, crop\n"
+    "                          and amendment rows DEST lacks come along (listed first unless\n"
+    "                          --no-key-check); exit 0 when every plot arrived whole\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -134,6 +141,16 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
+    TransferCommand command;
+    try {
+        command = parse_transfer_command(a);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    return run_transfer_command(command, out);
 }
 
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
@@ -223,7 +240,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
+const std::vector<std::string> commands = {"new",      "sql",      "summary",
+                                           "outliers", "nbalance", "transfer"};
 
 } // namespace
 
@@ -241,6 +259,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out, err);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd == "transfer") return command_transfer(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -5,6 +5,7 @@
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
 #include "ui/confirm_dialog.h"
+#include "ui/data_transfer_window.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/result_pages.h"
@@ -71,6 +72,13 @@ int main(int argc, char** argv) {
             sql_window.show();
             sql_window.raise();
             sql_window.activateWindow();
+        });
+        ui::Tfrmbdedatatrans transfer_window(launcher.link.connection, confirming,
+                                             launcher.state.language);
+        window.set_window_opener("data_transfer", [&] {
+            transfer_window.show();
+            transfer_window.raise();
+            transfer_window.activateWindow();
         });
         window.show();
         return QApplication::exec();
