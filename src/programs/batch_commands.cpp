@@ -7,6 +7,7 @@
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
 #include "sim/run_observer.h"
@@ -52,6 +53,8 @@ const char* const usage =
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
     "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
+    "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
     "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
     "                          move plots with their experiment, soil, station, weather,\n"
     "                          management and measurements into DEST (backed up first) in\n"
@@ -240,8 +243,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",      "summary",
-                                           "outliers", "nbalance", "transfer"};
+const std::vector<std::string> commands = {"new",      "sql",      "summary", "outliers",
+                                           "nbalance", "transfer", "method-inputs"};
 
 } // namespace
 
@@ -260,6 +263,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd == "transfer") return command_transfer(args, out);
+        if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
