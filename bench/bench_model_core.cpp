@@ -2,7 +2,7 @@
 // years with about three organic inputs per year (a residue that merges into its class every
 // year, an amendment of varying quality that adds classes, a catch crop every other year)
 // and a BAT of 1.0-1.5 per year, with dynamic bulk density and LTS.
-#include "sim/som_model.h"
+#include "model/som_model.h"
 
 #include <chrono>
 #include <cstdint>

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <sqlite3.h>
+#include <sstream>
 #include <utility>
 
 namespace db {
@@ -180,11 +181,11 @@ int Connection::execute(const std::string& jet_text) {
     return changed;
 }
 
-bool Connection::execute_ignoring_failure(const std::string& jet_text) noexcept {
+bool Connection::execute_ignoring_failure(const std::string& jet_text) {
     try {
         execute(jet_text);
         return true;
-    } catch (...) {
+    } catch (const Error&) {
         return false;
     }
 }
@@ -267,6 +268,13 @@ bool Connection::has_table(const std::string& table) {
     return st.step();
 }
 
+bool Connection::has_index(const std::string& index) {
+    Statement st(db_, "",
+                 "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE");
+    st.bind(1, index);
+    return st.step();
+}
+
 bool Connection::has_column(const std::string& table, const std::string& column) {
     Statement st(db_, "", "SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE");
     st.bind(1, table).bind(2, column);
@@ -284,6 +292,33 @@ void Connection::rollback() noexcept {
 }
 bool Connection::in_transaction() const {
     return db_ && !sqlite3_get_autocommit(db_);
+}
+
+void drop_work_table(Connection& conn, const std::string& table) {
+    if (conn.has_table(table)) conn.execute("drop table " + table);
+}
+
+namespace {
+
+// The name after "index" in a "create [unique] index NAME on ..." statement.
+std::string index_name(const std::string& statement) {
+    std::istringstream words(statement);
+    std::string word;
+    while (words >> word)
+        if (lower(word) == "index" && words >> word) {
+            if (word.size() > 2 && word.front() == '[' && word.back() == ']')
+                word = word.substr(1, word.size() - 2);
+            return word;
+        }
+    throw Error("not a create index statement", statement);
+}
+
+} // namespace
+
+bool create_index_if_missing(Connection& conn, const std::string& jet_create_index) {
+    if (conn.has_index(index_name(jet_create_index))) return false;
+    conn.execute(jet_create_index);
+    return true;
 }
 
 } // namespace db

@@ -2,6 +2,7 @@
 // BAT of the plots of a run.
 #include "sim/climate_preparation.h"
 
+#include "db/db_error.h"
 #include "db/connection.h"
 #include "sim/soil_properties.h"
 
@@ -225,16 +226,16 @@ void climate_indexes(RunContext& ctx) {
     ctx.message("eff_climate index created");
     for (const char* index : {" create index clix1 on climate_data (climate_ID, [year]) ",
                               " create index clix on climate_data (climate_ID) "})
-        if (ctx.conn.execute_ignoring_failure(index)) ctx.message("climate_data index created");
+        if (db::create_index_if_missing(ctx.conn, index)) ctx.message("climate_data index created");
 }
 
 // beregnung_jsum and eff_climate: the yearly irrigation and climate of every plot-year.
 void effective_climate(RunContext& ctx) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
-    c.execute_ignoring_failure(" drop table beregnung_jsum ");
+    db::drop_work_table(c, "beregnung_jsum");
     c.execute(regional ? irrigation_sums_regional : irrigation_sums_whole);
-    c.execute_ignoring_failure(" drop table eff_climate ");
+    db::drop_work_table(c, "eff_climate");
     c.execute(build_eff_climate);
     scenario_repetitions(ctx);
     climate_indexes(ctx);
@@ -277,8 +278,13 @@ int yearly_bat_table(RunContext& ctx, const WmzTable& nodes) {
     ctx.message("simple_bat=yes");
     const int rows = c.execute(build_bat);
     ctx.count("tmp bat :", rows);
-    if (!c.execute_ignoring_failure(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  "))
+    try {
+        c.execute(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  ");
+    } catch (const db::Error& e) {
+        // Two rows of one plot-year: the plot has more than one initial value.
+        if (e.engine_message().find("UNIQUE constraint failed") == std::string::npos) throw;
         stop(ctx, duplicate_carbon_title, duplicate_carbon_text);
+    }
     compute_yearly_bat(ctx, nodes);
     c.execute_ignoring_failure(bat_tillage_share);
     return rows;
@@ -310,15 +316,15 @@ RunStep BatCoefficients::climate_step() const {
 void time_frame(RunContext& ctx) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
-    c.execute_ignoring_failure("drop table tmp_tirgint ");
-    c.execute_ignoring_failure("drop table tmp_time_int ");
+    db::drop_work_table(c, "tmp_tirgint");
+    db::drop_work_table(c, "tmp_time_int");
     c.execute(build_time_int);
     fill_time_scen(c);
     c.execute(build_tirgint);
 
-    c.execute_ignoring_failure("drop table tmp_tirg_pattern ");
+    db::drop_work_table(c, "tmp_tirg_pattern");
     c.execute(patterns_statement(regional));
-    c.execute_ignoring_failure("drop table tmp_last_tillage ");
+    db::drop_work_table(c, "tmp_last_tillage");
     c.execute(build_last_tillage);
     c.execute("UPDATE tmp_tirgint set iramnt=0 , irarea=0");
     c.execute(std::string(pattern_join) + apply_irrigation + pattern_years +
@@ -333,13 +339,13 @@ void time_frame(RunContext& ctx) {
 
 void climate_bat(RunContext& ctx, const WmzTable& nodes) {
     auto& c = ctx.conn;
-    c.execute_ignoring_failure(" drop table tmp_bat ");
+    db::drop_work_table(c, "tmp_bat");
     if (!ctx.sim.recalc_bat) {
         bat_from_mean(ctx);
         return;
     }
     effective_climate(ctx);
-    c.execute_ignoring_failure(" drop table clim4sim ");
+    db::drop_work_table(c, "clim4sim");
     int last_count = c.execute(build_clim4sim);
     if (ctx.sim.simple_version)
         last_count = yearly_bat_table(ctx, nodes);

@@ -3,7 +3,7 @@
 // active time (BAT) in `tmp_bat`.
 #pragma once
 
-#include "sim/bat.h"
+#include "model/bat.h"
 #include "sim/run_driver.h"
 
 namespace sim {

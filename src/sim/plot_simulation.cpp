@@ -1,8 +1,8 @@
 #include "sim/plot_simulation.h"
 
 #include "db/text.h"
+#include "model/pedotransfer.h"
 #include "sim/final_stage.h"
-#include "sim/pedotransfer.h"
 
 #include <cmath>
 
@@ -154,7 +154,9 @@ StageEnd PlotSimulation::turnover_plot(const std::vector<RunRow>& rows, bool las
         rows, [&](const RunRow&, int k, int z_jahr) { simulate_year(*model, plot, k, z_jahr); });
     ctx_.sim.om_state = model->om_state();
     if (end == StageEnd::completed && last && ctx_.sim.scenario)
-        save_om_state(ctx_.conn, plot, last_z_jahr_, ctx_.sim.om_state);
+        for (const std::string& failure :
+             save_om_state(ctx_.conn, plot, last_z_jahr_, ctx_.sim.om_state))
+            ctx_.message(failure);
     if (end != StageEnd::ended) write_driver_row(plot, model->summary());
     return end;
 }

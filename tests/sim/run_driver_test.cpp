@@ -1,8 +1,8 @@
 // run_driver_test.cpp --- the simulator's activation and the skeleton of a run.
 #include "db/db_error.h"
 #include "db/new_database.h"
+#include "model/bat.h"
 #include "scripted_dialogs.h"
-#include "sim/bat.h"
 #include "sim/run_driver.h"
 #include "test_support.h"
 
