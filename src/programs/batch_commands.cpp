@@ -2,12 +2,13 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/climate_commands.h"
+#include "programs/nbalance_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -49,7 +50,14 @@ const char* const usage =
     "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
-    "                          nmin_saldo (with --xlsx also into a workbook)\n";
+    "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  climate-import DATABASE STATION_NAME FILE.csv [--replace]\n"
+    "                          weather of a station (created when missing) from a CSV\n"
+    "                          file with the columns year, temperature, precipitation\n"
+    "                          (day, month optional); a bad line refuses the file; years\n"
+    "                          the station has are replaced only with --replace\n"
+    "  climate-export DATABASE STATION_NAME FILE.csv\n"
+    "                          weather of a station into a CSV file\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -129,6 +137,14 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_climate(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return run_climate_command(a, out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
 }
 
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
@@ -218,7 +234,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
+const std::vector<std::string> commands = {
+    "new", "sql", "summary", "outliers", "nbalance", "climate-import", "climate-export"};
 
 } // namespace
 
@@ -236,6 +253,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -139,12 +139,26 @@ constexpr const char* climate_head =
 constexpr const char* long_term_means =
     " INNER JOIN climate_data ON field_description.climate_ID = climate_data.climate_ID \n"
     " SET eff_climate.nied = precipitation, eff_climate.ltem=temperature WHERE "
-    "climate_data.year=0";
+    "climate_data.year=0"
+    " AND climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL";
 constexpr const char* station_years =
     " INNER JOIN climate_data ON (eff_climate.year_ = climate_data.year) \n"
     " AND (field_description.climate_ID = climate_data.climate_ID) \n"
     " SET eff_climate.ltem = [climate_data].[temperature], \n"
-    "eff_climate.nied = [climate_data].[precipitation] ";
+    "eff_climate.nied = [climate_data].[precipitation] \n"
+    " WHERE climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL";
+
+// The plots of the run whose station has no weather record (a record of Nulls is none).
+constexpr const char* plots_without_weather =
+    " SELECT field_description.FL_ID, field_description.climate_ID, climate_station.station \n"
+    " FROM (field_description INNER JOIN site_state ON field_description.FL_ID = "
+    "site_state.FL_ID) \n"
+    " LEFT JOIN climate_station ON field_description.climate_ID = climate_station.climate_ID \n"
+    " WHERE site_state.status>0 AND NOT EXISTS (SELECT climate_data.climate_ID FROM climate_data \n"
+    " WHERE climate_data.climate_ID = field_description.climate_ID \n"
+    " AND climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL) \n"
+    " ORDER BY field_description.FL_ID";
+constexpr const char* no_weather_title = "ERROR: no climate data";
 constexpr const char* add_irrigation = " UPDATE beregnung_jsum INNER JOIN eff_climate    \n"
                                        " ON (beregnung_jsum.jahr = eff_climate.year_)    \n"
                                        " AND (beregnung_jsum.FL_ID = eff_climate.FL_ID) \n"
@@ -226,6 +240,24 @@ void climate_indexes(RunContext& ctx) {
     for (const char* index : {" create index clix1 on climate_data (climate_ID, [year]) ",
                               " create index clix on climate_data (climate_ID) "})
         if (ctx.conn.execute_ignoring_failure(index)) ctx.message("climate_data index created");
+}
+
+// A station without weather would give every year the marker temperature; the run stops
+// at once and names the station and its first plot.
+void require_station_weather(RunContext& ctx) {
+    auto plots = ctx.conn.open(plots_without_weather);
+    if (plots.empty()) return;
+    plots.first();
+    const std::string station =
+        plots["station"].is_null()
+            ? "climate_id " + plots["climate_ID"].as_text() + " (no such station)"
+            : "\"" + plots["station"].as_text() + "\" (climate_id " +
+                  plots["climate_ID"].as_text() + ")";
+    const std::string text = "The climate station " + station + " of plot FL_ID " +
+                             plots["FL_ID"].as_text() +
+                             " has no weather data. Enter or import its weather first.";
+    ctx.message(text);
+    stop(ctx, no_weather_title, text);
 }
 
 // beregnung_jsum and eff_climate: the yearly irrigation and climate of every plot-year.
@@ -338,6 +370,7 @@ void climate_bat(RunContext& ctx, const WmzTable& nodes) {
         bat_from_mean(ctx);
         return;
     }
+    require_station_weather(ctx);
     effective_climate(ctx);
     c.execute_ignoring_failure(" drop table clim4sim ");
     int last_count = c.execute(build_clim4sim);
