@@ -124,29 +124,42 @@ std::vector<std::int64_t> years_present(db::Connection& conn, std::int64_t clima
     return present;
 }
 
+std::string year_list(const std::vector<std::int64_t>& years) {
+    std::string text;
+    for (std::size_t i = 0; i < years.size() && i < 10; ++i)
+        text += (i ? ", " : "") + std::to_string(years[i]);
+    if (years.size() > 10) text += ", ...";
+    return text;
+}
+
 ImportResult import_weather(db::Connection& conn, const std::string& station,
                             const std::vector<DetailRow>& rows, bool replace) {
-    check_rows(weather_table(), rows, [](std::size_t r) { return "row " + std::to_string(r + 1); });
     db::Transaction t(conn);
-    ImportResult result;
-    if (const auto existing = find_station(conn, station)) {
-        result.climate_id = existing->climate_id;
-    } else {
-        result.climate_id = create_station(conn, station);
-        result.created = true;
-    }
-    const std::vector<std::int64_t> present = years_present(conn, result.climate_id, rows);
+    const auto existing = find_station(conn, station);
+    const std::int64_t id = existing ? existing->climate_id : create_station(conn, station);
+    ImportResult result = import_weather(conn, id, rows, replace);
+    result.created = !existing;
+    t.commit();
+    return result;
+}
+
+ImportResult import_weather(db::Connection& conn, std::int64_t climate_id,
+                            const std::vector<DetailRow>& rows, bool replace) {
+    check_rows(weather_table(), rows, [](std::size_t r) { return "row " + std::to_string(r + 1); });
+    db::Transaction t(conn, true);
+    const auto station = load_stations(conn, climate_id);
+    if (station.empty())
+        throw InputError("There is no climate station " + std::to_string(climate_id) + ".");
+    const std::vector<std::int64_t> present = years_present(conn, climate_id, rows);
     if (!present.empty() && !replace) {
-        std::string years;
-        for (std::size_t i = 0; i < present.size() && i < 10; ++i)
-            years += (i ? ", " : "") + std::to_string(present[i]);
-        if (present.size() > 10) years += ", ...";
-        throw InputError("The station \"" + db::trim(station) + "\" already has weather for " +
-                         std::to_string(present.size()) + " of these years (" + years +
+        throw InputError("The station \"" + station[0].name + "\" already has weather for " +
+                         std::to_string(present.size()) + " of these years (" + year_list(present) +
                          "); nothing was imported. Replace them to import the file.");
     }
-    put_rows(conn, weather_table(), result.climate_id, rows);
+    put_rows(conn, weather_table(), climate_id, rows);
     t.commit();
+    ImportResult result;
+    result.climate_id = climate_id;
     result.replaced = static_cast<int>(present.size());
     result.added = static_cast<int>(rows.size()) - result.replaced;
     return result;

@@ -32,6 +32,9 @@ void write_weather_csv(std::ostream& out, const std::vector<DetailRow>& rows);
 std::vector<std::int64_t> years_present(db::Connection& conn, std::int64_t climate_id,
                                         const std::vector<DetailRow>& rows);
 
+// The years as a message shows them: "1990, 1991, ..." (the first ten).
+std::string year_list(const std::vector<std::int64_t>& years);
+
 struct ImportResult {
     std::int64_t climate_id = 0;
     bool created = false; // the station did not exist and was created
@@ -43,6 +46,9 @@ struct ImportResult {
 // station already has weather for some of the years, they are replaced only with
 // `replace`; otherwise InputError names them and nothing is written. One transaction.
 ImportResult import_weather(db::Connection& conn, const std::string& station,
+                            const std::vector<DetailRow>& rows, bool replace);
+// The same into the station with that key.
+ImportResult import_weather(db::Connection& conn, std::int64_t climate_id,
                             const std::vector<DetailRow>& rows, bool replace);
 
 } // namespace climate

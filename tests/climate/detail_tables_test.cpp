@@ -28,7 +28,7 @@ TEST(DetailRows, FaultsNameTheRowAndTheColumn) {
         {{{0, 0, 1990, 8, 500}, {0, 0, 1990, 9, 600}},
          "row 2: year 1990 is given twice (also row 1)"},
         {{{0, 0, 1990, 8, 500}, {0, 0, 1650, 9, 600}},
-         "row 2: year 1650 lies outside 1700 to 2300"},
+         "row 2: year 1650 lies outside 1700 to 2300 (or 0)"},
         {{{0, 0, 1990.5, 8, 500}}, "row 1: year 1990.5 is not a whole number"},
         {{{0, 0, {}, 8, 500}}, "row 1: year is missing"},
         {{{0, 0, 1990, {}, 500}}, "row 1: temperature is missing"},
