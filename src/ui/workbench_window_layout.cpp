@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -53,6 +54,23 @@ template <class W> W* captioned(W* widget, const char* german) {
     if (german && *german) widget->setProperty(german_caption, QString::fromUtf8(german));
     return widget;
 }
+
+// Runs an action on a double click of the widget it watches (and is owned by).
+class DoubleClick : public QObject {
+public:
+    DoubleClick(QWidget* watched, std::function<void()> action)
+        : QObject(watched), action_(std::move(action)) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonDblClick) return false;
+        action_();
+        return true;
+    }
+
+private:
+    std::function<void()> action_;
+};
 
 QTableWidget* make_grid(const char* name) {
     auto* grid = new QTableWidget; // owned by the page it is put on
@@ -166,6 +184,7 @@ QWidget* Trange_select::make_basic_info() {
         labels_[english] = l;
         site->addRow(l, w);
     }
+    new DoubleClick(labels_.at("weather"), [this] { run_hook("weather"); }); // owned by the label
     form->addRow(site_panel_);
 
     run_panel_ = new QWidget;
