@@ -9,6 +9,7 @@
 #include "db/text.h"
 #include "programs/climate_commands.h"
 #include "programs/nbalance_command.h"
+#include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -57,7 +58,13 @@ const char* const usage =
     "                          (day, month optional); a bad line refuses the file; years\n"
     "                          the station has are replaced only with --replace\n"
     "  climate-export DATABASE STATION_NAME FILE.csv\n"
-    "                          weather of a station into a CSV file\n";
+    "                          weather of a station into a CSV file\n"
+    "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
+    "                          move plots with their experiment, soil, station, weather,\n"
+    "                          management and measurements into DEST (backed up first) in\n"
+    "                          one transaction; a taken FL_ID gets the next free one, crop\n"
+    "                          and amendment rows DEST lacks come along (listed first unless\n"
+    "                          --no-key-check); exit 0 when every plot arrived whole\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -145,6 +152,16 @@ int command_climate(const std::vector<std::string>& a, std::ostream& out) {
     } catch (const std::invalid_argument& e) {
         throw UsageError(e.what());
     }
+}
+
+int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
+    TransferCommand command;
+    try {
+        command = parse_transfer_command(a);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    return run_transfer_command(command, out);
 }
 
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
@@ -235,7 +252,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
 }
 
 const std::vector<std::string> commands = {
-    "new", "sql", "summary", "outliers", "nbalance", "climate-import", "climate-export"};
+    "new",      "sql",      "summary",        "outliers",
+    "nbalance", "transfer", "climate-import", "climate-export"};
 
 } // namespace
 
@@ -254,6 +272,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
+        if (cmd == "transfer") return command_transfer(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -6,6 +6,7 @@
 #include "ui/busy_cursor.h"
 #include "ui/climate_editor_window.h"
 #include "ui/confirm_dialog.h"
+#include "ui/data_transfer_window.h"
 #include "ui/launcher_window.h"
 #include "ui/qt_dialogs.h"
 #include "ui/result_pages.h"
@@ -75,6 +76,13 @@ int main(int argc, char** argv) {
             workbench_window.show();
             workbench_window.raise();
             workbench_window.activateWindow();
+        });
+        ui::Tfrmbdedatatrans transfer_window(launcher.link.connection, confirming,
+                                             launcher.state.language);
+        window.set_window_opener("data_transfer", [&] {
+            transfer_window.show();
+            transfer_window.raise();
+            transfer_window.activateWindow();
         });
         window.show();
         return QApplication::exec();
