@@ -8,6 +8,7 @@
 #include "db/statement_file.h"
 #include "db/text.h"
 #include "programs/climate_commands.h"
+#include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
 #include "sim/run_observer.h"
@@ -52,6 +53,8 @@ const char* const usage =
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
     "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
+    "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
     "  climate-import DATABASE STATION_NAME FILE.csv [--replace]\n"
     "                          weather of a station (created when missing) from a CSV\n"
     "                          file with the columns year, temperature, precipitation\n"
@@ -252,8 +255,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
 }
 
 const std::vector<std::string> commands = {
-    "new",      "sql",      "summary",        "outliers",
-    "nbalance", "transfer", "climate-import", "climate-export"};
+    "new",      "sql",           "summary",        "outliers",      "nbalance",
+    "transfer", "method-inputs", "climate-import", "climate-export"};
 
 } // namespace
 
@@ -273,6 +276,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
         if (cmd == "transfer") return command_transfer(args, out);
+        if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -8,9 +8,12 @@
 #include "ui/confirm_dialog.h"
 #include "ui/data_transfer_window.h"
 #include "ui/launcher_window.h"
+#include "ui/parameter_editor_window.h"
+#include "ui/parameter_openers.h"
 #include "ui/qt_dialogs.h"
 #include "ui/result_pages.h"
 #include "ui/settings_window.h"
+#include "ui/simple_soil_dialog.h"
 #include "ui/simulator_window.h"
 #include "ui/workbench_connections.h"
 #include "ui/workbench_window.h"
@@ -72,6 +75,16 @@ int main(int argc, char** argv) {
         window.set_window_opener("climate", [&] { ui::open_from_launcher(climate_window); });
         workbench_window.set_hook(
             "weather", [&](ui::Trange_select& w) { ui::edit_plot_station(w, climate_window); });
+        ui::Tsrb_parms parameter_editor({launcher.state, launcher.link.connection, confirming},
+                                        &window);
+        ui::Tsimplesoilfrm simple_soil(launcher.state, launcher.link.connection, confirming,
+                                       &window);
+        window.set_window_opener("parameters", [&] {
+            if (!launcher.connected()) return;
+            parameter_editor.set_table_list(launcher.connection().tables());
+            parameter_editor.open_from_launcher();
+        });
+        ui::connect_soil_openers(workbench_window, parameter_editor, simple_soil);
         window.set_window_opener("plot_selection", [&] {
             workbench_window.show();
             workbench_window.raise();

@@ -1,5 +1,6 @@
 // workbench_window_layout.cpp --- the controls of the workbench, their captions in both
 // languages, its context menus, and what its creation hides.
+#include "ui/mouse_hook.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
@@ -54,23 +55,6 @@ template <class W> W* captioned(W* widget, const char* german) {
     if (german && *german) widget->setProperty(german_caption, QString::fromUtf8(german));
     return widget;
 }
-
-// Runs an action on a double click of the widget it watches (and is owned by).
-class DoubleClick : public QObject {
-public:
-    DoubleClick(QWidget* watched, std::function<void()> action)
-        : QObject(watched), action_(std::move(action)) {
-        watched->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::MouseButtonDblClick) return false;
-        action_();
-        return true;
-    }
-
-private:
-    std::function<void()> action_;
-};
 
 QTableWidget* make_grid(const char* name) {
     auto* grid = new QTableWidget; // owned by the page it is put on
@@ -184,7 +168,12 @@ QWidget* Trange_select::make_basic_info() {
         labels_[english] = l;
         site->addRow(l, w);
     }
-    new DoubleClick(labels_.at("weather"), [this] { run_hook("weather"); }); // owned by the label
+    // The soil parameters: a double click on the label, a right press on the list.
+    on_mouse(labels_.at("soil"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("soil label"); });
+    on_mouse(soil_, QEvent::MouseButtonPress, Qt::RightButton, [this] { run_hook("soil list"); });
+    on_mouse(labels_.at("weather"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("weather"); });
     form->addRow(site_panel_);
 
     run_panel_ = new QWidget;
