@@ -53,6 +53,12 @@ const char* const usage =
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
     "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  report DATABASE KIND FL_ID [--pdf FILE]\n"
+    "                          a plot's report as an A4 PDF file, KIND one of site,\n"
+    "                          management, carbon, nitrogen, microbial, reproduction;\n"
+    "                          without --pdf the file is <pdf_dir>/<FL_ID>_<KIND>.pdf\n"
+    "                          (settings value pdf_dir, else the working folder); an\n"
+    "                          existing file is replaced; prints the file's path\n"
     "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
     "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
     "  climate-import DATABASE STATION_NAME FILE.csv [--replace]\n"
@@ -255,13 +261,23 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
 }
 
 const std::vector<std::string> commands = {
-    "new",      "sql",           "summary",        "outliers",      "nbalance",
-    "transfer", "method-inputs", "climate-import", "climate-export"};
+    "new",      "sql",           "summary", "outliers",       "nbalance",
+    "transfer", "method-inputs", "report",  "climate-import", "climate-export"};
+
+int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
+                    std::ostream& out, std::ostream& err) {
+    const auto command = program_commands.find(args[0]);
+    if (command == program_commands.end()) {
+        err << "tsm-batch: " << args[0] << " is not part of this build (it needs the windows)\n";
+        return 1;
+    }
+    return command->second(args, out, err);
+}
 
 } // namespace
 
 int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, const BatchCommands& program_commands) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         out << usage;
         return 0;
@@ -276,6 +292,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "nbalance") return command_nbalance(args, out, err);
         if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
         if (cmd == "transfer") return command_transfer(args, out);
+        if (cmd == "report") return program_command(program_commands, args, out, err);
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {

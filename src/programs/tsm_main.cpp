@@ -11,6 +11,7 @@
 #include "ui/parameter_editor_window.h"
 #include "ui/parameter_openers.h"
 #include "ui/qt_dialogs.h"
+#include "ui/report_actions.h"
 #include "ui/result_pages.h"
 #include "ui/settings_window.h"
 #include "ui/simple_soil_dialog.h"
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
         });
         ui::Trange_select workbench_window(
             {launcher.state, launcher.link.connection, *store, confirming});
-        ui::install_result_pages(workbench_window);
+        ui::ResultPages& result_pages = ui::install_result_pages(workbench_window);
+        ui::install_report_actions(workbench_window, result_pages, *store);
         ui::connect_workbench(
             workbench_window, simulator_window,
             {launcher.link.connection,
