@@ -3,8 +3,10 @@
 #include "sim/climate_preparation.h"
 
 #include "db/connection.h"
+#include "db/value.h"
 #include "sim/soil_properties.h"
 
+#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -92,9 +94,26 @@ std::string last_year_irrigation(bool regional) {
            "    WHERE cultivation.Macode=7 ";
 }
 
-// One row of tmp_time_scen for every year of every plot's time frame.
+// Whether every time frame starts and ends with a year stored as a whole number.
+bool years_are_whole(db::Connection& c) {
+    db::Statement odd =
+        c.prepare_native("select 1 from tmp_time_int where typeof(minvonyear)<>'integer' "
+                         "or typeof(maxvonyear)<>'integer' limit 1");
+    return !odd.step();
+}
+
+// One row of tmp_time_scen for every year of every plot's time frame, plot after plot in
+// the order of tmp_time_int. With whole years throughout, one statement writes them all.
 void fill_time_scen(db::Connection& c) {
     c.execute("delete * from tmp_time_scen");
+    if (years_are_whole(c)) {
+        c.execute_native("WITH RECURSIVE frame(nr, fl_id, yr, last) AS ("
+                         "SELECT rowid, fl_id, minvonyear, maxvonyear FROM tmp_time_int "
+                         "UNION ALL SELECT nr, fl_id, yr + 1, last FROM frame WHERE yr < last) "
+                         "INSERT INTO tmp_time_scen (fl_id, yr) SELECT fl_id, yr FROM frame "
+                         "WHERE yr <= last ORDER BY nr, yr");
+        return;
+    }
     auto frames = c.open("select fl_id, maxvonyear as yx, minvonyear as ym from tmp_time_int ");
     auto insert = c.prepare("insert into tmp_time_scen (fl_id, yr) values (?, ?)");
     db::Transaction t(c, true);
@@ -275,9 +294,10 @@ void effective_climate(RunContext& ctx) {
     c.execute(add_irrigation);
 }
 
-// Computes the BAT of every row of tmp_bat in the order of its index and writes it back.
-// A year the BAT cannot be computed for stops the run; the rows before it stay written.
-void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
+// Computes the BAT of every row of tmp_bat in the order of its index and writes it back,
+// row by row. A year the BAT cannot be computed for stops the run; the rows before it stay
+// written.
+void compute_yearly_bat_by_rows(RunContext& ctx, const WmzTable& nodes) {
     auto& c = ctx.conn;
     auto rows = c.open("select fl_id, year_0, FAT, ltem, rain, BAT, BATnotill from tmp_bat "
                        "order by fl_id, year_0");
@@ -301,6 +321,73 @@ void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
     }
     t.commit();
     ctx.observer.progress(0, total);
+}
+
+// A number argument of an SQL function, read as the rows of a data set read it.
+double number_argument(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return static_cast<double>(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(v);
+    case SQLITE_NULL:
+        return 0.0;
+    default:
+        return db::Value(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                     static_cast<std::size_t>(sqlite3_value_bytes(v))))
+            .as_double();
+    }
+}
+
+// tsm_yearly_bat(FAT, ltem, rain, BAT, part): the BAT (part 0) or no-tillage BAT (part 1)
+// of a plot-year; a year whose BAT cannot be computed fails the statement.
+void yearly_bat_function(sqlite3_context* call, int, sqlite3_value** args) {
+    const auto* nodes = static_cast<const WmzTable*>(sqlite3_user_data(call));
+    try {
+        const YearBat bat = yearly_bat(number_argument(args[0]), number_argument(args[1]),
+                                       number_argument(args[2]), number_argument(args[3]), *nodes);
+        sqlite3_result_double(call, sqlite3_value_int(args[4]) == 0 ? bat.bat : bat.bat_notill);
+    } catch (const std::exception& e) {
+        sqlite3_result_error(call, e.what(), -1);
+    }
+}
+
+// The function tsm_yearly_bat on the connection for as long as it lives.
+class YearlyBatFunction {
+public:
+    YearlyBatFunction(db::Connection& c, const WmzTable& nodes) : db_(c.handle()) {
+        if (sqlite3_create_function_v2(db_, name, 5, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                       const_cast<WmzTable*>(&nodes), yearly_bat_function, nullptr,
+                                       nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string("cannot register the SQL function ") + name);
+    }
+    ~YearlyBatFunction() {
+        sqlite3_create_function_v2(db_, name, 5, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr);
+    }
+    YearlyBatFunction(const YearlyBatFunction&) = delete;
+    YearlyBatFunction& operator=(const YearlyBatFunction&) = delete;
+
+private:
+    static constexpr const char* name = "tsm_yearly_bat";
+    sqlite3* db_;
+};
+
+// Computes the BAT of every row of tmp_bat in one statement. When a year's BAT cannot be
+// computed the statement writes nothing, and the rows are computed one by one, which
+// stops the run at that year with its message.
+void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
+    auto& c = ctx.conn;
+    try {
+        const YearlyBatFunction function(c, nodes);
+        c.execute_native("UPDATE tmp_bat SET BAT = tsm_yearly_bat(FAT, ltem, rain, BAT, 0), "
+                         "BATnotill = tsm_yearly_bat(FAT, ltem, rain, BAT, 1) "
+                         "WHERE fl_id IS NOT NULL AND year_0 IS NOT NULL");
+        return;
+    } catch (const std::exception&) {
+        // Found again, with the plot and year, below.
+    }
+    compute_yearly_bat_by_rows(ctx, nodes);
 }
 
 // Returns the row count of tmp_bat.
