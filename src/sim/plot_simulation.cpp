@@ -86,10 +86,15 @@ StageEnd PlotSimulation::run(RunRows& rows) {
         while (end == StageEnd::completed) {
             while (next && pending.size() < ahead) {
                 std::shared_ptr<PlotJob> job = read_plot(rows, next);
-                if (workers && job->has_rows && !job->read_error && !job->next_error)
-                    job->simulated = workers->submit([job, this] {
-                        job->outcome = simulate_turnover_plot(job->inputs, settings_);
+                if (workers && job->has_rows && !job->read_error && !job->next_error) {
+                    // The task holds the plot only while it runs: the plot holds the task's
+                    // future, and a plot left unwritten by an early end must not keep itself.
+                    std::weak_ptr<PlotJob> plot = job;
+                    job->simulated = workers->submit([plot, this] {
+                        if (const std::shared_ptr<PlotJob> j = plot.lock())
+                            j->outcome = simulate_turnover_plot(j->inputs, settings_);
                     });
+                }
                 pending.push_back(std::move(job));
             }
             if (pending.empty()) break;
