@@ -31,4 +31,10 @@ bool open_with_desktop(const std::filesystem::path& file) {
     return QProcess::startDetached(opener, {QString::fromStdString(file.string())});
 }
 
+bool open_with_program(const std::string& program, const std::filesystem::path& file) {
+    if (!desktop_present()) return false;
+    return QProcess::startDetached(QString::fromStdString(program),
+                                   {QString::fromStdString(file.string())});
+}
+
 } // namespace app

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace app {
 
@@ -10,5 +11,9 @@ namespace app {
 // DISPLAY nor WAYLAND_DISPLAY), the offscreen platform (QT_QPA_PLATFORM=offscreen), or no
 // xdg-open on the PATH. Returns true when the opener was started.
 bool open_with_desktop(const std::filesystem::path& file);
+
+// Opens the file with the given program (a full path or a name on the PATH), without waiting
+// for it; without a desktop, as above, nothing happens. Returns true when it was started.
+bool open_with_program(const std::string& program, const std::filesystem::path& file);
 
 } // namespace app

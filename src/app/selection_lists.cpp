@@ -10,12 +10,13 @@ namespace app {
 namespace {
 
 // New amendments and crops enter their lists selected; entries whose item is gone are
-// marked with ITEM_IX -1 and removed.
+// marked with ITEM_IX -1 and removed. The amendment list holds only substrates (od = -1),
+// never crop residues.
 constexpr std::array<const char*, 6> list_updates = {
     "insert INTO srbsel_ops ( item_ix, NAME,   [select] ) "
     " SELECT srbopspa.item_ix, srbopspa.NAME,   -1 AS [select] "
     " FROM srbopspa LEFT JOIN srbsel_ops ON srbopspa.item_ix = srbsel_ops.ITEM_IX "
-    " WHERE (((srbsel_ops.item_ix) Is Null))",
+    " WHERE (((srbsel_ops.item_ix) Is Null)) AND srbopspa.od=-1",
     "insert INTO srbsel_crop ( item_ix, NAME,   [select] ) "
     " SELECT  srbpflan.item_ix,  srbpflan.NAME,   -1 AS [select] "
     " FROM srbpflan LEFT JOIN srbsel_crop ON srbpflan.item_ix = srbsel_crop.ITEM_IX "
@@ -24,7 +25,7 @@ constexpr std::array<const char*, 6> list_updates = {
     " SET srbsel_crop.ITEM_IX = -1 WHERE (((srbpflan.ITEM_IX) Is Null)) ",
     " delete from srbsel_crop where item_ix=-1",
     " UPDATE srbsel_ops LEFT JOIN srbopspa ON srbsel_ops.ITEM_IX = srbopspa.ITEM_IX "
-    " SET srbsel_ops.ITEM_IX = -1 WHERE (((srbopspa.ITEM_IX) Is Null)) ",
+    " SET srbsel_ops.ITEM_IX = -1 WHERE (((srbopspa.ITEM_IX) Is Null)) OR srbopspa.od<>-1 ",
     " delete from srbsel_ops where item_ix=-1",
 };
 

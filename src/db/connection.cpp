@@ -295,20 +295,32 @@ bool Connection::in_transaction() const {
 }
 
 void drop_work_table(Connection& conn, const std::string& table) {
-    if (conn.has_table(table)) conn.execute("drop table " + table);
+    if (!conn.has_table(table)) return;
+    try {
+        conn.execute("drop table " + table);
+    } catch (const Error& e) {
+        // A table that stays would be read as the result of this run, so the run stops.
+        throw Error("The work table '" + table + "' cannot be removed: " + e.engine_message(),
+                    e.jet_text(), e.sqlite_text());
+    }
 }
 
 namespace {
 
-// The name after "index" in a "create [unique] index NAME on ..." statement.
-std::string index_name(const std::string& statement) {
+// The name an index of a "create [unique] index NAME on TABLE ..." statement has in the
+// database: Jet index names belong to their table, so the database holds "TABLE.NAME".
+std::string stored_index_name(const std::string& statement) {
+    const auto bare = [](std::string word) {
+        if (word.size() > 2 && word.front() == '[' && word.back() == ']')
+            word = word.substr(1, word.size() - 2);
+        return word;
+    };
     std::istringstream words(statement);
-    std::string word;
+    std::string word, name, on, table;
     while (words >> word)
-        if (lower(word) == "index" && words >> word) {
-            if (word.size() > 2 && word.front() == '[' && word.back() == ']')
-                word = word.substr(1, word.size() - 2);
-            return word;
+        if (lower(word) == "index" && words >> name >> on >> table && lower(on) == "on") {
+            table = table.substr(0, table.find('('));
+            return bare(table) + "." + bare(name);
         }
     throw Error("not a create index statement", statement);
 }
@@ -316,7 +328,7 @@ std::string index_name(const std::string& statement) {
 } // namespace
 
 bool create_index_if_missing(Connection& conn, const std::string& jet_create_index) {
-    if (conn.has_index(index_name(jet_create_index))) return false;
+    if (conn.has_index(stored_index_name(jet_create_index))) return false;
     conn.execute(jet_create_index);
     return true;
 }

@@ -82,7 +82,7 @@ private:
 };
 
 // Drops a work table before it is rebuilt. A table that does not exist is no failure; any
-// other failure (a locked or read-only database, an I/O error) throws with SQLite's message.
+// other failure (a locked or read-only database, an I/O error) throws, naming the table.
 void drop_work_table(Connection& conn, const std::string& table);
 
 // Runs "create [unique] index NAME on ..." unless an index NAME exists already; returns true

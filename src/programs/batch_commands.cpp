@@ -2,12 +2,15 @@
 
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
-#include "programs/nbalance_command.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/climate_commands.h"
+#include "programs/method_inputs_command.h"
+#include "programs/nbalance_command.h"
+#include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
@@ -49,7 +52,28 @@ const char* const usage =
     "  nbalance DATABASE [FL_ID|*] [--observed-uptake] [--years Y0 Y1]\n"
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
-    "                          nmin_saldo (with --xlsx also into a workbook)\n";
+    "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  report DATABASE KIND FL_ID [--pdf FILE]\n"
+    "                          a plot's report as an A4 PDF file, KIND one of site,\n"
+    "                          management, carbon, nitrogen, microbial, reproduction;\n"
+    "                          without --pdf the file is <pdf_dir>/<FL_ID>_<KIND>.pdf\n"
+    "                          (settings value pdf_dir, else the working folder); an\n"
+    "                          existing file is replaced; prints the file's path\n"
+    "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
+    "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
+    "  climate-import DATABASE STATION_NAME FILE.csv [--replace]\n"
+    "                          weather of a station (created when missing) from a CSV\n"
+    "                          file with the columns year, temperature, precipitation\n"
+    "                          (day, month optional); a bad line refuses the file; years\n"
+    "                          the station has are replaced only with --replace\n"
+    "  climate-export DATABASE STATION_NAME FILE.csv\n"
+    "                          weather of a station into a CSV file\n"
+    "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
+    "                          move plots with their experiment, soil, station, weather,\n"
+    "                          management and measurements into DEST (backed up first) in\n"
+    "                          one transaction; a taken FL_ID gets the next free one, crop\n"
+    "                          and amendment rows DEST lacks come along (listed first unless\n"
+    "                          --no-key-check); exit 0 when every plot arrived whole\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -129,6 +153,24 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_climate(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return run_climate_command(a, out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+}
+
+int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
+    TransferCommand command;
+    try {
+        command = parse_transfer_command(a);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+    return run_transfer_command(command, out);
 }
 
 int command_outliers(const std::vector<std::string>& a, std::ostream& out) {
@@ -218,12 +260,24 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new", "sql", "summary", "outliers", "nbalance"};
+const std::vector<std::string> commands = {
+    "new",      "sql",           "summary", "outliers",       "nbalance",
+    "transfer", "method-inputs", "report",  "climate-import", "climate-export"};
+
+int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
+                    std::ostream& out, std::ostream& err) {
+    const auto command = program_commands.find(args[0]);
+    if (command == program_commands.end()) {
+        err << "tsm-batch: " << args[0] << " is not part of this build (it needs the windows)\n";
+        return 1;
+    }
+    return command->second(args, out, err);
+}
 
 } // namespace
 
 int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, const BatchCommands& program_commands) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         out << usage;
         return 0;
@@ -236,6 +290,10 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
+        if (cmd == "transfer") return command_transfer(args, out);
+        if (cmd == "report") return program_command(program_commands, args, out, err);
+        if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -5,5 +5,5 @@
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return app::run_batch(args, std::cin, std::cout, std::cerr);
+    return app::run_batch(args, std::cin, std::cout, std::cerr, app::program_commands());
 }

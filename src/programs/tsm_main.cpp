@@ -4,16 +4,23 @@
 #include "sim/run_steps.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/climate_editor_window.h"
 #include "ui/confirm_dialog.h"
+#include "ui/data_transfer_window.h"
 #include "ui/launcher_window.h"
+#include "ui/parameter_editor_window.h"
+#include "ui/parameter_openers.h"
 #include "ui/qt_dialogs.h"
+#include "ui/report_actions.h"
 #include "ui/result_pages.h"
 #include "ui/settings_window.h"
+#include "ui/simple_soil_dialog.h"
 #include "ui/simulator_window.h"
 #include "ui/workbench_connections.h"
 #include "ui/workbench_window.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <filesystem>
 
@@ -52,7 +59,8 @@ int main(int argc, char** argv) {
         });
         ui::Trange_select workbench_window(
             {launcher.state, launcher.link.connection, *store, confirming});
-        ui::install_result_pages(workbench_window);
+        ui::ResultPages& result_pages = ui::install_result_pages(workbench_window);
+        ui::install_report_actions(workbench_window, result_pages, *store);
         ui::connect_workbench(
             workbench_window, simulator_window,
             {launcher.link.connection,
@@ -60,10 +68,36 @@ int main(int argc, char** argv) {
              ui::qt_workbench_questions(&workbench_window),
              {},
              [&](sim::Simulator& s) { s.database = launcher.view.simulator_database; }});
+        ui::Ttsm_clim climate_window(launcher.link.connection, confirming, launcher.state.language,
+                                     &window);
+        climate_window.set_stations_changed([&] {
+            const std::string chosen = workbench_window.weather_list()->currentText().toStdString();
+            ui::choose_station(workbench_window, chosen);
+        });
+        window.set_window_opener("climate", [&] { ui::open_from_launcher(climate_window); });
+        workbench_window.set_hook(
+            "weather", [&](ui::Trange_select& w) { ui::edit_plot_station(w, climate_window); });
+        ui::Tsrb_parms parameter_editor({launcher.state, launcher.link.connection, confirming},
+                                        &window);
+        ui::Tsimplesoilfrm simple_soil(launcher.state, launcher.link.connection, confirming,
+                                       &window);
+        window.set_window_opener("parameters", [&] {
+            if (!launcher.connected()) return;
+            parameter_editor.set_table_list(launcher.connection().tables());
+            parameter_editor.open_from_launcher();
+        });
+        ui::connect_soil_openers(workbench_window, parameter_editor, simple_soil);
         window.set_window_opener("plot_selection", [&] {
             workbench_window.show();
             workbench_window.raise();
             workbench_window.activateWindow();
+        });
+        ui::Tfrmbdedatatrans transfer_window(launcher.link.connection, confirming,
+                                             launcher.state.language);
+        window.set_window_opener("data_transfer", [&] {
+            transfer_window.show();
+            transfer_window.raise();
+            transfer_window.activateWindow();
         });
         window.show();
         return QApplication::exec();

@@ -39,6 +39,7 @@ struct Simulator {
     bool sim_prot = false;       // write the run protocol
     int run_id = 0;              // run number of the protocol
     bool uncas_mode = false;     // "UNCAS", read by the final stage
+    int threads = 0;             // threads that simulate plots in the final stage; 0: one per core
     bool auto_mode = false;      // "GO": run at activation
     bool running = false;        // a run was requested and has not finished
     bool nowait = false;         // end the program once activation is over

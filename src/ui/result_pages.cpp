@@ -2,9 +2,9 @@
 #include "ui/result_pages.h"
 
 #include "db/connection.h"
+#include "stats/result_page_statements.h"
 #include "stats/statistics_update.h"
 #include "ui/chart_printing.h"
-#include "ui/result_page_statements.h"
 #include "ui/som_reproduction_levels.h"
 #include "ui/stat_chart.h"
 #include "ui/workbench_window.h"
@@ -174,12 +174,13 @@ void ResultPages::evaluate(const workbench::Tsrb_item& item, int phase) {
             window_.pages()->setTabEnabled(page::c_dynamics, true);
         show_selection(turnover_, page::om_turnover, std::move(e.turnover_grid));
         if (e.pages.om_turnover_to_front) window_.pages()->setCurrentIndex(page::om_turnover);
-        show_selection(misc_, page::misc_results, open_or_empty(misc_results_statement(item.snr)));
+        show_selection(misc_, page::misc_results,
+                       open_or_empty(stats::misc_results_statement(item.snr)));
         show_reproduction(item.snr);
         db::Dataset balance;
         if (window_.conn().has_table("nmin_saldo") &&
             window_.conn().has_column("nmin_saldo", "year"))
-            balance = open_or_empty(n_balance_statement(item.snr));
+            balance = open_or_empty(stats::n_balance_statement(item.snr));
         show_selection(n_balance_, page::n_balance, std::move(balance));
         window_.pages()->setTabVisible(page::n_balance, !n_balance_.grid->data().empty());
     } catch (const std::exception& e) {
@@ -244,9 +245,10 @@ void ResultPages::show_reproduction(std::int64_t plot) {
     r.level->clear();
     chart.removeAllSeries();
     r.grid->clear();
-    if (balance_method(s.methode)) r.grid->show(open_or_empty(humus_balance_statement(plot)));
+    if (balance_method(s.methode))
+        r.grid->show(open_or_empty(stats::humus_balance_statement(plot)));
     if (s.methode == "TSM") {
-        db::Dataset mean = open_or_empty(reproduction_assessment_statement(plot));
+        db::Dataset mean = open_or_empty(stats::reproduction_assessment_statement(plot));
         if (!mean.empty()) {
             WorkbenchFields& f = window_.fields();
             f.rep_flx = mean["rep_flx"].as_double();
@@ -254,22 +256,17 @@ void ResultPages::show_reproduction(std::int64_t plot) {
             const ReproductionTexts t = reproduction_texts(s.language, f.rep_flx, f.rep_ix);
             r.supply->setText(qs(t.supply));
             r.level->setText(qs(t.level));
-            db::Dataset yearly = open_or_empty(reproduction_chart_statement(plot));
+            db::Dataset yearly = open_or_empty(stats::reproduction_chart_statement(plot));
             show_column(chart, yearly, "yr", "rep_ix", "C-Reproduktionsindex");
             if (!chart.series().isEmpty()) {
-                // series 1: the plot's mean index as a level line over the years
-                auto* level = new QLineSeries(&chart);
-                for (const QPointF& p : static_cast<QXYSeries*>(chart.series().front())->points())
-                    level->append(p.x(), f.rep_ix);
-                chart.addSeries(level);
-                for (QAbstractAxis* axis : chart.axes()) level->attachAxis(axis);
+                add_level_line(chart, f.rep_ix); // series 1: the plot's mean index
                 for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) axis->setTitleText("Jahr");
             }
         }
         if (s.modus == "ORV" || s.modus == "KORVEX")
-            r.grid->show(open_or_empty(reproduction_report_statement(plot)));
+            r.grid->show(open_or_empty(stats::reproduction_report_statement(plot)));
         else if (s.language != "D")
-            r.grid->show(open_or_empty(reproduction_balance_statement(plot)));
+            r.grid->show(open_or_empty(stats::reproduction_balance_statement(plot)));
     }
     const bool korvex = s.modus == "KORVEX";
     r.level->setVisible(!korvex);

@@ -115,4 +115,13 @@ std::optional<ColumnRange> show_column(QChart& chart, db::Dataset& grid, const s
     return range;
 }
 
+void add_level_line(QChart& chart, double level) {
+    if (chart.series().isEmpty()) return;
+    auto* line = new QLineSeries(&chart);
+    for (const QPointF& p : static_cast<QXYSeries*>(chart.series().front())->points())
+        line->append(p.x(), level);
+    chart.addSeries(line);
+    for (QAbstractAxis* axis : chart.axes()) line->attachAxis(axis);
+}
+
 } // namespace ui

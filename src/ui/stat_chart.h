@@ -34,4 +34,8 @@ struct ColumnRange {
 std::optional<ColumnRange> show_column(QChart& chart, db::Dataset& grid, const std::string& x_field,
                                        const std::string& y_field, const QString& title);
 
+// Adds a line at the level over the x values of the chart's first series, on its axes.
+// Nothing when the chart has no series.
+void add_level_line(QChart& chart, double level);
+
 } // namespace ui

@@ -1,11 +1,13 @@
 // workbench_window_layout.cpp --- the controls of the workbench, their captions in both
 // languages, its context menus, and what its creation hides.
+#include "ui/mouse_hook.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -166,6 +168,12 @@ QWidget* Trange_select::make_basic_info() {
         labels_[english] = l;
         site->addRow(l, w);
     }
+    // The soil parameters: a double click on the label, a right press on the list.
+    on_mouse(labels_.at("soil"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("soil label"); });
+    on_mouse(soil_, QEvent::MouseButtonPress, Qt::RightButton, [this] { run_hook("soil list"); });
+    on_mouse(labels_.at("weather"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("weather"); });
     form->addRow(site_panel_);
 
     run_panel_ = new QWidget;

@@ -286,8 +286,9 @@ TEST(SelectionLists, FollowTheItemsAndTheLanguage) {
     EXPECT_TRUE(app::refresh_selection_lists(c, "d"));
     EXPECT_EQ(test::rows(c, "select [select], ITEM_IX from srbsel_crop order by ITEM_IX"),
               "0|1\n-1|2\n");
+    // The amendment list keeps substrates only: the straw residue (od 0) stays out.
     EXPECT_EQ(test::rows(c, "select [select], ITEM_IX from srbsel_ops order by ITEM_IX"),
-              "-1|1\n0|2\n");
+              "0|2\n");
     EXPECT_EQ(test::rows(c, "select NAME from srbpflan order by ITEM_IX"), "Weizen\nRoggen\n");
     EXPECT_EQ(test::rows(c, "select NAME from srbopspa order by ITEM_IX"), "Stroh\nMist\n");
     EXPECT_EQ(test::rows(c, "select ACTION, DEF_INTENSITY from srbaktion"), "Ernte|Ertrag\n");

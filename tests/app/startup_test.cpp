@@ -47,6 +47,7 @@ std::string changed(const SimulatorStart& s) {
     if (s.post_processing != d.post_processing) put("post_processing", s.post_processing);
     if (s.uncas_mode != d.uncas_mode) put("uncas_mode", s.uncas_mode);
     if (s.sel_id != d.sel_id) put("sel_id", s.sel_id);
+    if (s.threads) put("threads", *s.threads);
     return out.str();
 }
 
@@ -87,6 +88,8 @@ TEST(SimulatorArgs, EachRuleAndItsTest) {
         {{"POQ=post.sql", "POQ=missing.sql"}, ""},
         {{"UNCAS"}, "uncas_mode=1"},
         {{"ID=A-12"}, "sel_id=A-12"},
+        {{"THREADS=4"}, "threads=4"},
+        {{"threads=1"}, "threads=1"},
         {{"RC=2", "RC=7", "ID=1", "ID=2"}, "z_cnt=7 sel_id=2"},
         {{"DB=x.mdb", "S+", "ORV", "REGIO"}, ""},
     };
@@ -100,6 +103,7 @@ TEST(SimulatorArgs, NumberThatIsNoNumberNamesTheParameter) {
         {"TC=19a0", "TC=19a0: '19a0' is not a whole number"},
         {"I=", "I=: '' is not a whole number"},
         {"ERR_P=ab", "ERR_P=ab: 'ab' is not a whole number"},
+        {"THREADS=two", "THREADS=two: 'two' is not a whole number"},
     };
     for (const auto& [arg, message] : cases) {
         try {

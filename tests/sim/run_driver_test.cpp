@@ -175,6 +175,16 @@ TEST_F(SimulatorTest, ActivationResetsPerActivationFieldsAndReadsSettings) {
     EXPECT_EQ(simulator.messages, observer.lines);
 }
 
+TEST_F(SimulatorTest, FinalStageThreadsFromTheSettingsUnlessTheCommandLineNamesThem) {
+    activate({});
+    EXPECT_EQ(simulator.threads, 0); // no value: one per core
+    settings.write_integer("threads", 3);
+    activate({});
+    EXPECT_EQ(simulator.threads, 3);
+    activate({"THREADS=1"});
+    EXPECT_EQ(simulator.threads, 1);
+}
+
 TEST_F(SimulatorTest, ActivationWithoutSettingsKeyTakesTheDefaults) {
     app::MemorySettingsStore empty;
     app::TsmSettings empty_settings{empty, state};

@@ -1,7 +1,7 @@
 // result_page_statements.cpp --- the queries behind the result pages of a plot.
-#include "ui/result_page_statements.h"
+#include "stats/result_page_statements.h"
 
-namespace ui {
+namespace stats {
 
 namespace {
 
@@ -85,4 +85,4 @@ std::string n_balance_statement(std::int64_t plot) {
     return "select * from nmin_saldo where fl_id=" + id(plot) + " order by [year]";
 }
 
-} // namespace ui
+} // namespace stats

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ui {
+namespace stats {
 
 // misc.results: the yearly state of the plot (N mineralisation, FOM and SOM pools, C/N
 // ratio, reproduction flux, BAT, bulk density, wilting point).
@@ -27,4 +27,4 @@ std::string humus_balance_statement(std::int64_t plot);
 // N-balance: the plot's yearly N balance of the last balance run for that plot.
 std::string n_balance_statement(std::int64_t plot);
 
-} // namespace ui
+} // namespace stats
