@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <sqlite3.h>
+#include <sstream>
 #include <utility>
 
 namespace db {
@@ -180,11 +181,11 @@ int Connection::execute(const std::string& jet_text) {
     return changed;
 }
 
-bool Connection::execute_ignoring_failure(const std::string& jet_text) noexcept {
+bool Connection::execute_ignoring_failure(const std::string& jet_text) {
     try {
         execute(jet_text);
         return true;
-    } catch (...) {
+    } catch (const Error&) {
         return false;
     }
 }
@@ -279,6 +280,13 @@ bool Connection::has_table(const std::string& table) {
     return st.step();
 }
 
+bool Connection::has_index(const std::string& index) {
+    Statement st(db_, "",
+                 "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE");
+    st.bind(1, index);
+    return st.step();
+}
+
 bool Connection::has_column(const std::string& table, const std::string& column) {
     Statement st(db_, "", "SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE");
     st.bind(1, table).bind(2, column);
@@ -310,6 +318,45 @@ void Connection::rollback_to(const std::string& name) noexcept {
 }
 bool Connection::in_transaction() const {
     return db_ && !sqlite3_get_autocommit(db_);
+}
+
+void drop_work_table(Connection& conn, const std::string& table) {
+    if (!conn.has_table(table)) return;
+    try {
+        conn.execute("drop table " + table);
+    } catch (const Error& e) {
+        // A table that stays would be read as the result of this run, so the run stops.
+        throw Error("The work table '" + table + "' cannot be removed: " + e.engine_message(),
+                    e.jet_text(), e.sqlite_text());
+    }
+}
+
+namespace {
+
+// The name an index of a "create [unique] index NAME on TABLE ..." statement has in the
+// database: Jet index names belong to their table, so the database holds "TABLE.NAME".
+std::string stored_index_name(const std::string& statement) {
+    const auto bare = [](std::string word) {
+        if (word.size() > 2 && word.front() == '[' && word.back() == ']')
+            word = word.substr(1, word.size() - 2);
+        return word;
+    };
+    std::istringstream words(statement);
+    std::string word, name, on, table;
+    while (words >> word)
+        if (lower(word) == "index" && words >> name >> on >> table && lower(on) == "on") {
+            table = table.substr(0, table.find('('));
+            return bare(table) + "." + bare(name);
+        }
+    throw Error("not a create index statement", statement);
+}
+
+} // namespace
+
+bool create_index_if_missing(Connection& conn, const std::string& jet_create_index) {
+    if (conn.has_index(stored_index_name(jet_create_index))) return false;
+    conn.execute(jet_create_index);
+    return true;
 }
 
 } // namespace db

@@ -7,6 +7,7 @@
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/climate_commands.h"
 #include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
@@ -61,6 +62,13 @@ const char* const usage =
     "                          existing file is replaced; prints the file's path\n"
     "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
     "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
+    "  climate-import DATABASE STATION_NAME FILE.csv [--replace]\n"
+    "                          weather of a station (created when missing) from a CSV\n"
+    "                          file with the columns year, temperature, precipitation\n"
+    "                          (day, month optional); a bad line refuses the file; years\n"
+    "                          the station has are replaced only with --replace\n"
+    "  climate-export DATABASE STATION_NAME FILE.csv\n"
+    "                          weather of a station into a CSV file\n"
     "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
     "                          move plots with their experiment, soil, station, weather,\n"
     "                          management and measurements into DEST (backed up first) in\n"
@@ -150,6 +158,14 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_climate(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return run_climate_command(a, out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
 }
 
 int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
@@ -249,8 +265,9 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",      "summary",       "outliers",
-                                           "nbalance", "transfer", "method-inputs", "report"};
+const std::vector<std::string> commands = {
+    "new",      "sql",           "summary", "outliers",       "nbalance",
+    "transfer", "method-inputs", "report",  "climate-import", "climate-export"};
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -278,6 +295,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "sql") return command_sql(args, in, out, err);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
         if (cmd == "transfer") return command_transfer(args, out);
         if (cmd == "report") return program_command(program_commands, args, out, err);
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);

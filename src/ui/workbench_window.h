@@ -87,9 +87,9 @@ public:
     // "shift plots  FL_ID", "shift experiment ID", "create a new experiment", "database
     // simulation", "Update-Statistics", "add a new plot", "delete active plot", "move
     // active plot", "copy plot", "delete plot", "update changes", "model run (plot)",
-    // "model run for selection"; "soil label" (a double click on the label "soil") and "soil
-    // list" (a right press on the soil list). An entry without a hook reports that it is not
-    // part of this version yet.
+    // "model run for selection"; "soil label" (a double click on the label "soil"), "soil
+    // list" (a right press on the soil list) and "weather" (a double click on the label
+    // "weather"). An entry without a hook reports that it is not part of this version yet.
     using Hook = std::function<void(Trange_select&)>;
     // The evaluation of one plot in a phase (a click: phase 0; a statistics rebuild:
     // phase_select).

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -171,6 +172,8 @@ QWidget* Trange_select::make_basic_info() {
     on_mouse(labels_.at("soil"), QEvent::MouseButtonDblClick, Qt::LeftButton,
              [this] { run_hook("soil label"); });
     on_mouse(soil_, QEvent::MouseButtonPress, Qt::RightButton, [this] { run_hook("soil list"); });
+    on_mouse(labels_.at("weather"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("weather"); });
     form->addRow(site_panel_);
 
     run_panel_ = new QWidget;

@@ -2,8 +2,8 @@
 #include "db/db_error.h"
 #include "db/new_database.h"
 #include "db/statement_file.h"
+#include "model/bat.h"
 #include "scripted_dialogs.h"
-#include "sim/bat.h"
 #include "sim/run_driver.h"
 #include "test_support.h"
 
