@@ -3,7 +3,7 @@
 // year, an amendment of varying quality that adds classes, a catch crop every other year)
 // and a BAT of 13-53 per year, the range of the yearly BAT that the climate of real plots
 // and of the synthetic databases gives, with dynamic bulk density and LTS.
-#include "sim/som_model.h"
+#include "model/som_model.h"
 
 #include <chrono>
 #include <cstdint>

@@ -2,6 +2,7 @@
 // BAT of the plots of a run.
 #include "sim/climate_preparation.h"
 
+#include "db/db_error.h"
 #include "db/connection.h"
 #include "db/value.h"
 #include "sim/soil_properties.h"
@@ -158,12 +159,26 @@ constexpr const char* climate_head =
 constexpr const char* long_term_means =
     " INNER JOIN climate_data ON field_description.climate_ID = climate_data.climate_ID \n"
     " SET eff_climate.nied = precipitation, eff_climate.ltem=temperature WHERE "
-    "climate_data.year=0";
+    "climate_data.year=0"
+    " AND climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL";
 constexpr const char* station_years =
     " INNER JOIN climate_data ON (eff_climate.year_ = climate_data.year) \n"
     " AND (field_description.climate_ID = climate_data.climate_ID) \n"
     " SET eff_climate.ltem = [climate_data].[temperature], \n"
-    "eff_climate.nied = [climate_data].[precipitation] ";
+    "eff_climate.nied = [climate_data].[precipitation] \n"
+    " WHERE climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL";
+
+// The plots of the run whose station has no weather record (a record of Nulls is none).
+constexpr const char* plots_without_weather =
+    " SELECT field_description.FL_ID, field_description.climate_ID, climate_station.station \n"
+    " FROM (field_description INNER JOIN site_state ON field_description.FL_ID = "
+    "site_state.FL_ID) \n"
+    " LEFT JOIN climate_station ON field_description.climate_ID = climate_station.climate_ID \n"
+    " WHERE site_state.status>0 AND NOT EXISTS (SELECT climate_data.climate_ID FROM climate_data \n"
+    " WHERE climate_data.climate_ID = field_description.climate_ID \n"
+    " AND climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL) \n"
+    " ORDER BY field_description.FL_ID";
+constexpr const char* no_weather_title = "ERROR: no climate data";
 constexpr const char* add_irrigation = " UPDATE beregnung_jsum INNER JOIN eff_climate    \n"
                                        " ON (beregnung_jsum.jahr = eff_climate.year_)    \n"
                                        " AND (beregnung_jsum.FL_ID = eff_climate.FL_ID) \n"
@@ -244,16 +259,34 @@ void climate_indexes(RunContext& ctx) {
     ctx.message("eff_climate index created");
     for (const char* index : {" create index clix1 on climate_data (climate_ID, [year]) ",
                               " create index clix on climate_data (climate_ID) "})
-        if (ctx.conn.execute_ignoring_failure(index)) ctx.message("climate_data index created");
+        if (db::create_index_if_missing(ctx.conn, index)) ctx.message("climate_data index created");
+}
+
+// A station without weather would give every year the marker temperature; the run stops
+// at once and names the station and its first plot.
+void require_station_weather(RunContext& ctx) {
+    auto plots = ctx.conn.open(plots_without_weather);
+    if (plots.empty()) return;
+    plots.first();
+    const std::string station =
+        plots["station"].is_null()
+            ? "climate_id " + plots["climate_ID"].as_text() + " (no such station)"
+            : "\"" + plots["station"].as_text() + "\" (climate_id " +
+                  plots["climate_ID"].as_text() + ")";
+    const std::string text = "The climate station " + station + " of plot FL_ID " +
+                             plots["FL_ID"].as_text() +
+                             " has no weather data. Enter or import its weather first.";
+    ctx.message(text);
+    stop(ctx, no_weather_title, text);
 }
 
 // beregnung_jsum and eff_climate: the yearly irrigation and climate of every plot-year.
 void effective_climate(RunContext& ctx) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
-    c.execute_ignoring_failure(" drop table beregnung_jsum ");
+    db::drop_work_table(c, "beregnung_jsum");
     c.execute(regional ? irrigation_sums_regional : irrigation_sums_whole);
-    c.execute_ignoring_failure(" drop table eff_climate ");
+    db::drop_work_table(c, "eff_climate");
     c.execute(build_eff_climate);
     scenario_repetitions(ctx);
     climate_indexes(ctx);
@@ -364,8 +397,13 @@ int yearly_bat_table(RunContext& ctx, const WmzTable& nodes) {
     ctx.message("simple_bat=yes");
     const int rows = c.execute(build_bat);
     ctx.count("tmp bat :", rows);
-    if (!c.execute_ignoring_failure(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  "))
+    try {
+        c.execute(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  ");
+    } catch (const db::Error& e) {
+        // Two rows of one plot-year: the plot has more than one initial value.
+        if (e.engine_message().find("UNIQUE constraint failed") == std::string::npos) throw;
         stop(ctx, duplicate_carbon_title, duplicate_carbon_text);
+    }
     compute_yearly_bat(ctx, nodes);
     c.execute_ignoring_failure(bat_tillage_share);
     return rows;
@@ -397,15 +435,15 @@ RunStep BatCoefficients::climate_step() const {
 void time_frame(RunContext& ctx) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
-    c.execute_ignoring_failure("drop table tmp_tirgint ");
-    c.execute_ignoring_failure("drop table tmp_time_int ");
+    db::drop_work_table(c, "tmp_tirgint");
+    db::drop_work_table(c, "tmp_time_int");
     c.execute(build_time_int);
     fill_time_scen(c);
     c.execute(build_tirgint);
 
-    c.execute_ignoring_failure("drop table tmp_tirg_pattern ");
+    db::drop_work_table(c, "tmp_tirg_pattern");
     c.execute(patterns_statement(regional));
-    c.execute_ignoring_failure("drop table tmp_last_tillage ");
+    db::drop_work_table(c, "tmp_last_tillage");
     c.execute(build_last_tillage);
     c.execute("UPDATE tmp_tirgint set iramnt=0 , irarea=0");
     c.execute(std::string(pattern_join) + apply_irrigation + pattern_years +
@@ -420,13 +458,14 @@ void time_frame(RunContext& ctx) {
 
 void climate_bat(RunContext& ctx, const WmzTable& nodes) {
     auto& c = ctx.conn;
-    c.execute_ignoring_failure(" drop table tmp_bat ");
+    db::drop_work_table(c, "tmp_bat");
     if (!ctx.sim.recalc_bat) {
         bat_from_mean(ctx);
         return;
     }
+    require_station_weather(ctx);
     effective_climate(ctx);
-    c.execute_ignoring_failure(" drop table clim4sim ");
+    db::drop_work_table(c, "clim4sim");
     int last_count = c.execute(build_clim4sim);
     if (ctx.sim.simple_version)
         last_count = yearly_bat_table(ctx, nodes);

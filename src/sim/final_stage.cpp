@@ -116,8 +116,8 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
     } else {
         // The check looks up the initial measurements of every plot (an index that may
         // exist already).
-        conn.execute_ignoring_failure(
-            " create index tsm_meas_init on measurements (year_number, FL_ID) ");
+        db::create_index_if_missing(
+            conn, " create index tsm_meas_init on measurements (year_number, FL_ID) ");
         if (!conn.open(initialisation_check).empty()) {
             ctx.dialogs.show_message(init_check_caption, init_check_text);
             return;

@@ -1,6 +1,7 @@
 #include "sim/plot_simulation.h"
 
 #include "db/text.h"
+#include "model/pedotransfer.h"
 #include "sim/final_stage.h"
 #include "sim/plot_workers.h"
 
@@ -86,10 +87,15 @@ StageEnd PlotSimulation::run(RunRows& rows) {
         while (end == StageEnd::completed) {
             while (next && pending.size() < ahead) {
                 std::shared_ptr<PlotJob> job = read_plot(rows, next);
-                if (workers && job->has_rows && !job->read_error && !job->next_error)
-                    job->simulated = workers->submit([job, this] {
-                        job->outcome = simulate_turnover_plot(job->inputs, settings_);
+                if (workers && job->has_rows && !job->read_error && !job->next_error) {
+                    // The task holds the plot only while it runs: the plot holds the task's
+                    // future, and a plot left unwritten by an early end must not keep itself.
+                    std::weak_ptr<PlotJob> plot = job;
+                    job->simulated = workers->submit([plot, this] {
+                        if (const std::shared_ptr<PlotJob> j = plot.lock())
+                            j->outcome = simulate_turnover_plot(j->inputs, settings_);
                     });
+                }
                 pending.push_back(std::move(job));
             }
             if (pending.empty()) break;
@@ -285,7 +291,9 @@ StageEnd PlotSimulation::write_turnover_plot(PlotJob& job) {
     if (!o.simulated) return StageEnd::completed;
     ctx_.sim.om_state = o.om_state;
     if (o.completed && job.last && ctx_.sim.scenario)
-        save_om_state(ctx_.conn, job.plot, o.last_z_jahr, o.om_state);
+        for (const std::string& failure :
+             save_om_state(ctx_.conn, job.plot, o.last_z_jahr, o.om_state))
+            ctx_.message(failure);
     if (!o.completed) return StageEnd::ended;
     write_driver_row(job.plot, o.summary);
     return StageEnd::completed;

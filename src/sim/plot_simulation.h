@@ -4,11 +4,11 @@
 #pragma once
 
 #include "db/statement.h"
+#include "model/som_model.h"
 #include "sim/balance_account.h"
 #include "sim/result_tables.h"
 #include "sim/run_driver.h"
 #include "sim/run_rows.h"
-#include "sim/som_model.h"
 #include "sim/turnover_plot.h"
 
 #include <exception>

@@ -1,8 +1,8 @@
 #include "sim/turnover_plot.h"
 
 #include "db/text.h"
+#include "model/pedotransfer.h"
 #include "sim/final_stage.h"
-#include "sim/pedotransfer.h"
 
 #include <algorithm>
 #include <optional>

@@ -4,9 +4,9 @@
 // an ordered list of events, which the run then writes and shows in plot order.
 #pragma once
 
+#include "model/som_model.h"
 #include "sim/result_tables.h"
 #include "sim/run_rows.h"
-#include "sim/som_model.h"
 
 #include <exception>
 #include <limits>

@@ -92,6 +92,16 @@ template <class F> void Trange_select::guarded(F&& f) {
     }
 }
 
+void Trange_select::open_item_view(std::int64_t kind, std::int64_t item_ix) {
+    guarded([&] {
+        if (!item_views_) item_views_ = std::make_unique<ItemParameterViews>();
+        if (kind == workbench::crop_kind)
+            item_views_->crop.show_item(conn(), item_ix);
+        else
+            item_views_->amendment.show_item(conn(), item_ix);
+    });
+}
+
 // ---- life cycle -------------------------------------------------------------------------
 
 void Trange_select::showEvent(QShowEvent* event) {

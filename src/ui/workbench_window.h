@@ -9,6 +9,7 @@
 #include "app/program_state.h"
 #include "app/settings_store.h"
 #include "db/connection.h"
+#include "ui/parameter_views.h"
 #include "ui/workbench_icons.h"
 #include "workbench/action_list.h"
 #include "workbench/choice_lists.h"
@@ -90,9 +91,9 @@ public:
     // "shift plots  FL_ID", "shift experiment ID", "create a new experiment", "database
     // simulation", "Update-Statistics", "add a new plot", "delete active plot", "move
     // active plot", "copy plot", "delete plot", "update changes", "model run (plot)",
-    // "model run for selection"; "soil label" (a double click on the label "soil") and "soil
-    // list" (a right press on the soil list). An entry without a hook reports that it is not
-    // part of this version yet.
+    // "model run for selection"; "soil label" (a double click on the label "soil"), "soil
+    // list" (a right press on the soil list) and "weather" (a double click on the label
+    // "weather"). An entry without a hook reports that it is not part of this version yet.
     using Hook = std::function<void(Trange_select&)>;
     // The evaluation of one plot in a phase (a click: phase 0; a statistics rebuild:
     // phase_select).
@@ -212,6 +213,8 @@ private:
     void open_nbalance();
     void open_context_menu(QTreeWidgetItem* item, QPoint global);
     template <class F> void guarded(F&& f);
+    // The crop or amendment view of an item of the management form's list.
+    void open_item_view(std::int64_t kind, std::int64_t item_ix);
 
     WorkbenchEnvironment env_;
     WorkbenchFields f_;
@@ -238,6 +241,7 @@ private:
     ManagementEntryPanel* management_entry_ = nullptr;
     ObservationEntryPanel* observation_entry_ = nullptr;
     RawTablePanel* raw_rows_ = nullptr;
+    std::unique_ptr<ItemParameterViews> item_views_; // crop and amendment views, made on first use
     std::map<int, QLabel*> titles_;
     std::map<std::string, QLabel*> labels_;
     std::map<std::string, QLineEdit*> fields_;

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -174,6 +175,8 @@ QWidget* Trange_select::make_basic_info() {
     on_mouse(labels_.at("soil"), QEvent::MouseButtonDblClick, Qt::LeftButton,
              [this] { run_hook("soil label"); });
     on_mouse(soil_, QEvent::MouseButtonPress, Qt::RightButton, [this] { run_hook("soil list"); });
+    on_mouse(labels_.at("weather"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("weather"); });
     form->addRow(site_panel_);
 
     run_panel_ = new QWidget;
@@ -234,6 +237,8 @@ QWidget* Trange_select::make_list_page(int page_index, QTableWidget*& grid) {
         share->addStretch();
         layout->addLayout(share);
         management_entry_ = new ManagementEntryPanel(entry, grid, e);
+        management_entry_->set_item_view(
+            [this](std::int64_t kind, std::int64_t item_ix) { open_item_view(kind, item_ix); });
         body->addWidget(management_entry_);
     } else {
         observation_entry_ = new ObservationEntryPanel(entry, grid);

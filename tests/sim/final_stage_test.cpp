@@ -1,9 +1,9 @@
 // final_stage_test.cpp --- the final stage of a TSM run on hand-made work tables: the
 // plot loop, its years, gaps, repetitions, start states, stops and result rows.
 #include "db/new_database.h"
+#include "model/som_model.h"
 #include "scripted_dialogs.h"
 #include "sim/final_stage.h"
-#include "sim/som_model.h"
 #include "test_support.h"
 
 #include <cmath>

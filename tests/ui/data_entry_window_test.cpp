@@ -7,6 +7,7 @@
 #include "test_support.h"
 #include "ui/management_entry_panel.h"
 #include "ui/observation_entry_panel.h"
+#include "ui/parameter_views.h"
 #include "ui/raw_table_panel.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
@@ -26,6 +27,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 #include <memory>
@@ -239,8 +241,13 @@ TEST_F(DataEntryWindowTest, RightPressOnTheItemListOpensTheItemsView) {
     click_plot(101);
     type_slurry();
     management().press_on_items();
-    EXPECT_EQ(dialogs.shown, std::vector<std::string>{"amendment parameters: not part of this "
-                                                      "version yet"});
+    EXPECT_TRUE(dialogs.shown.empty());
+    ui::TFOM_parm* view = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* v = qobject_cast<ui::TFOM_parm*>(w); v && v->isVisible()) view = v;
+    ASSERT_NE(view, nullptr);
+    EXPECT_GT(view->tree()->topLevelItemCount(), 0);
+    view->close();
     std::pair<std::int64_t, std::int64_t> opened;
     management().set_item_view([&](std::int64_t kind, std::int64_t ix) { opened = {kind, ix}; });
     management().press_on_items();
