@@ -199,6 +199,7 @@ Figures larger(const Figures& a, const Figures& b) {
 // What the summary needs of one database size.
 struct SizeResult {
     Figures final_stage; // the larger memory figures of its two runs
+    Figures whole_run;   // the same of the whole run, with the time of its second run
     double peak = 0;     // the largest peak of its measurements
 };
 
@@ -232,7 +233,7 @@ SizeResult measure(int plots, int years) {
     };
     twice("preparation", preparation);
     result.final_stage = twice("final stage", final_stage, remove_results);
-    twice("whole run", whole_run);
+    result.whole_run = twice("whole run", whole_run);
     db::remove_database_files(file);
     return result;
 }
@@ -261,22 +262,29 @@ private:
 
 } // namespace
 
-// Plot counts may be given as arguments (default: 200 and 2000), 50 years each.
+// Plot counts may be given as arguments (default: 200 and 2000), 50 years each; --large
+// adds 20000 plots, the size of a regional run (several minutes).
 int main(int argc, char** argv) {
     try {
         std::vector<int> sizes;
+        bool large = false;
         for (int i = 1; i < argc; ++i) {
+            if (std::string(argv[i]) == "--large") {
+                large = true;
+                continue;
+            }
             sizes.push_back(std::atoi(argv[i]));
             if (sizes.back() <= 0)
                 throw std::invalid_argument(std::string("not a plot count: ") + argv[i]);
         }
         if (sizes.empty()) sizes = {200, 2000};
+        if (large) sizes.push_back(20000);
         WorkFolder folder;
         std::printf("plots x years; wall-clock seconds of two runs; cpu seconds and plot-years/s\n"
                     "of the second; "
                     "memory in MB, the larger of the two: peak, its growth while measured\n"
                     "and SQLite's page cache in it (bounded by the connection's cache size)\n");
-        std::string beyond;
+        std::string beyond, rates;
         double peak = 0;
         for (int plots : sizes) {
             const SizeResult r = measure(plots, 50);
@@ -285,7 +293,12 @@ int main(int argc, char** argv) {
                           plots, r.final_stage.growth - r.final_stage.cache);
             beyond += entry;
             peak = std::max(peak, r.peak);
+            rates += "  " + std::to_string(plots) + " plots x 50 years: whole run " +
+                     std::to_string(static_cast<long>(plots * 50.0 / r.whole_run.seconds)) +
+                     " plot-years/s, peak " + std::to_string(static_cast<long>(r.whole_run.peak)) +
+                     " MB\n";
         }
+        std::printf("whole runs:\n%s", rates.c_str());
         std::printf("final stage growth beyond the page cache: %s\npeak memory: %.1f MB\n",
                     beyond.c_str(), peak);
         return 0;

@@ -142,6 +142,7 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
         }
         if (starts_with(arg, "UNCAS")) s.uncas_mode = true;
         if (starts_with(arg, "ID=")) s.sel_id = std::to_string(whole_number(arg, arg.substr(3)));
+        if (starts_with_any_case(arg, "THREADS=")) s.threads = whole_number(arg, arg.substr(8));
         if (arg == "!") s.nowait = true;
     }
     return s;

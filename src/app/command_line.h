@@ -69,6 +69,7 @@ struct SimulatorStart {
     bool post_processing = false;           // the last "POQ=" named an existing file
     bool uncas_mode = false;                // "UNCAS"
     std::string sel_id = "?";               // "ID=<plot>": a whole number
+    std::optional<int> threads;             // "THREADS=<n>" threads of the final stage
 };
 
 // The simulator's rules. "SQL=" sets the pre-processing file whether or not it exists;

@@ -109,8 +109,8 @@ void read_settings(ProgramState& state, SettingsStore& settings, Dialogs& dialog
 }
 
 void first_start(ProgramState& state, SettingsStore& settings, const StartupContext& context) {
-    // Where the original falls back to a dummy path, a first start here opens real
-    // data: a copy of the demo database in the user's data folder.
+    // A first start without a database at hand opens real data: a copy of the demo
+    // database in the user's data folder.
     if (!context.file_exists(state.database)) state.database = context.first_database();
     context.write_first_start(settings, state.database, context.cwd);
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <sqlite3.h>
+#include <sstream>
 #include <utility>
 
 namespace db {
@@ -191,11 +192,11 @@ int Connection::execute(const std::string& jet_text) {
     return changed;
 }
 
-bool Connection::execute_ignoring_failure(const std::string& jet_text) noexcept {
+bool Connection::execute_ignoring_failure(const std::string& jet_text) {
     try {
         execute(jet_text);
         return true;
-    } catch (...) {
+    } catch (const Error&) {
         return false;
     }
 }
@@ -217,10 +218,22 @@ Statement Connection::prepare_native(const std::string& sqlite_text) {
     return Statement(db_, "", sqlite_text);
 }
 
+namespace {
+
+std::string query_text(const std::string& jet_text_or_table) {
+    const std::string& s = jet_text_or_table;
+    if (!is_table_name(s)) return s;
+    return "SELECT * FROM " + (s.front() == '[' ? s : "[" + s + "]");
+}
+
+} // namespace
+
+bool Connection::returns_rows(const std::string& jet_text_or_table) {
+    return translation(query_text(jet_text_or_table))->kind == jet::Translation::Kind::query;
+}
+
 Dataset Connection::open(const std::string& jet_text_or_table) {
-    std::string jet_text = jet_text_or_table;
-    if (is_table_name(jet_text))
-        jet_text = "SELECT * FROM " + (jet_text.front() == '[' ? jet_text : "[" + jet_text + "]");
+    const std::string jet_text = query_text(jet_text_or_table);
     auto t = translation(jet_text);
     if (t->kind != jet::Translation::Kind::query)
         throw Error("The statement returns no rows; it cannot be opened as a query.", jet_text,
@@ -278,6 +291,13 @@ bool Connection::has_table(const std::string& table) {
     return st.step();
 }
 
+bool Connection::has_index(const std::string& index) {
+    Statement st(db_, "",
+                 "SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ? COLLATE NOCASE");
+    st.bind(1, index);
+    return st.step();
+}
+
 bool Connection::has_column(const std::string& table, const std::string& column) {
     Statement st(db_, "", "SELECT 1 FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE");
     st.bind(1, table).bind(2, column);
@@ -290,11 +310,64 @@ void Connection::begin() {
 void Connection::commit() {
     execute_native("COMMIT");
 }
+// Translations made inside the undone work may know tables that are gone again.
 void Connection::rollback() noexcept {
     if (in_transaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (cache_) cache_->clear();
+}
+void Connection::savepoint(const std::string& name) {
+    execute_native("SAVEPOINT " + jet::quote_name(name));
+}
+void Connection::release(const std::string& name) {
+    execute_native("RELEASE " + jet::quote_name(name));
+}
+void Connection::rollback_to(const std::string& name) noexcept {
+    // Fails only when the engine has rolled back the whole transaction itself.
+    const std::string n = jet::quote_name(name);
+    sqlite3_exec(db_, ("ROLLBACK TO " + n + "; RELEASE " + n).c_str(), nullptr, nullptr, nullptr);
+    if (cache_) cache_->clear();
 }
 bool Connection::in_transaction() const {
     return db_ && !sqlite3_get_autocommit(db_);
+}
+
+void drop_work_table(Connection& conn, const std::string& table) {
+    if (!conn.has_table(table)) return;
+    try {
+        conn.execute("drop table " + table);
+    } catch (const Error& e) {
+        // A table that stays would be read as the result of this run, so the run stops.
+        throw Error("The work table '" + table + "' cannot be removed: " + e.engine_message(),
+                    e.jet_text(), e.sqlite_text());
+    }
+}
+
+namespace {
+
+// The name an index of a "create [unique] index NAME on TABLE ..." statement has in the
+// database: Jet index names belong to their table, so the database holds "TABLE.NAME".
+std::string stored_index_name(const std::string& statement) {
+    const auto bare = [](std::string word) {
+        if (word.size() > 2 && word.front() == '[' && word.back() == ']')
+            word = word.substr(1, word.size() - 2);
+        return word;
+    };
+    std::istringstream words(statement);
+    std::string word, name, on, table;
+    while (words >> word)
+        if (lower(word) == "index" && words >> name >> on >> table && lower(on) == "on") {
+            table = table.substr(0, table.find('('));
+            return bare(table) + "." + bare(name);
+        }
+    throw Error("not a create index statement", statement);
+}
+
+} // namespace
+
+bool create_index_if_missing(Connection& conn, const std::string& jet_create_index) {
+    if (conn.has_index(stored_index_name(jet_create_index))) return false;
+    conn.execute(jet_create_index);
+    return true;
 }
 
 } // namespace db

@@ -40,9 +40,10 @@ public:
 
     // Runs a statement that returns no rows; returns the rows it changed.
     int execute(const std::string& jet_text);
-    // Runs a statement, ignoring its failure (dropping a work table that may not exist,
-    // creating an index that may exist). Returns false when it failed.
-    bool execute_ignoring_failure(const std::string& jet_text) noexcept;
+    // Runs a statement whose failure the operation can live with; returns false when the
+    // database refused it. Only database errors are caught. For work tables and indexes use
+    // drop_work_table and create_index_if_missing, which ignore exactly the expected case.
+    bool execute_ignoring_failure(const std::string& jet_text);
     // Opens a query (or a whole table, given its name) as a data set.
     Dataset open(const std::string& jet_text_or_table);
     // Prepares a statement with "?" parameters for repeated use.
@@ -59,6 +60,7 @@ public:
     std::vector<std::string> tables();
     std::vector<std::string> columns(const std::string& table);
     bool has_table(const std::string& table);
+    bool has_index(const std::string& index);
     bool has_column(const std::string& table, const std::string& column);
 
     // Transactions, for bulk writes. Prefer the Transaction guard.
@@ -66,6 +68,13 @@ public:
     void commit();
     void rollback() noexcept;
     bool in_transaction() const;
+    // Savepoints, nested in an open transaction or opening one. Prefer the Savepoint guard.
+    void savepoint(const std::string& name);
+    void release(const std::string& name);
+    void rollback_to(const std::string& name) noexcept;
+    // Whether a statement (or a plain table name) returns rows: a query is opened,
+    // anything else executed. Throws db::SyntaxError for a statement the dialect lacks.
+    bool returns_rows(const std::string& jet_text_or_table);
 
     sqlite3* handle() const { return db_; }
 
@@ -79,6 +88,14 @@ private:
     std::filesystem::path path_;
     std::unique_ptr<jet::TranslationCache> cache_;
 };
+
+// Drops a work table before it is rebuilt. A table that does not exist is no failure; any
+// other failure (a locked or read-only database, an I/O error) throws, naming the table.
+void drop_work_table(Connection& conn, const std::string& table);
+
+// Runs "create [unique] index NAME on ..." unless an index NAME exists already; returns true
+// when it created the index. Any failure of the creation itself throws.
+bool create_index_if_missing(Connection& conn, const std::string& jet_create_index);
 
 // Commits on commit(), rolls back when destroyed before. With join_open, a transaction
 // already open on the connection is joined instead: its owner commits or rolls back.
@@ -101,6 +118,29 @@ public:
 private:
     Connection& c_;
     bool owner_;
+    bool done_ = false;
+};
+
+// Releases the savepoint on release(), rolls back to it and releases it when destroyed
+// before: inside an open transaction only the work since the savepoint is undone.
+class Savepoint {
+public:
+    Savepoint(Connection& c, std::string name) : c_(c), name_(std::move(name)) {
+        c_.savepoint(name_);
+    }
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    ~Savepoint() {
+        if (!done_) c_.rollback_to(name_);
+    }
+    void release() {
+        c_.release(name_);
+        done_ = true;
+    }
+
+private:
+    Connection& c_;
+    std::string name_;
     bool done_ = false;
 };
 

@@ -39,25 +39,6 @@ std::string type_from_values(Connection& c, const std::string& work, const std::
     return "";
 }
 
-class Savepoint {
-public:
-    explicit Savepoint(Connection& c) : c_(c) { c_.execute_native("SAVEPOINT jet_into"); }
-    ~Savepoint() {
-        if (!done_) {
-            sqlite3_exec(c_.handle(), "ROLLBACK TO jet_into", nullptr, nullptr, nullptr);
-            sqlite3_exec(c_.handle(), "RELEASE jet_into", nullptr, nullptr, nullptr);
-        }
-    }
-    void release() {
-        c_.execute_native("RELEASE jet_into");
-        done_ = true;
-    }
-
-private:
-    Connection& c_;
-    bool done_ = false;
-};
-
 } // namespace
 
 int Connection::run_select_into(const std::string& jet_text, const jet::Translation& t) {
@@ -82,7 +63,7 @@ int Connection::run_select_into(const std::string& jet_text, const jet::Translat
         }
     }
 
-    Savepoint sp(*this);
+    Savepoint sp(*this, "jet_into");
     const std::string work = "jet_into";
     std::string source = t.main;
     if (!all_known) {

@@ -81,7 +81,7 @@ private:
     }
 
     void rebuild(const std::string& table, const std::string& select_into) {
-        conn_.execute_ignoring_failure("drop table " + table);
+        db::drop_work_table(conn_, table);
         conn_.execute(select_into);
     }
 
@@ -142,7 +142,7 @@ private:
                     "asym_nbind, " +
                     idx_of("tsm_nresult") + " AS idx INTO tsm_n_bilanz FROM tsm_nresult WHERE 1=1" +
                     plot_filter("tsm_nresult"));
-        conn_.execute_ignoring_failure("create index tsm_n_bilanz_idx on tsm_n_bilanz (idx)");
+        db::create_index_if_missing(conn_, "create index tsm_n_bilanz_idx on tsm_n_bilanz (idx)");
     }
 
     void mineral_fertiliser() {

@@ -3,7 +3,7 @@
 #include "params/method_inputs.h"
 
 #include "db/value.h"
-#include "sim/pedotransfer.h"
+#include "model/pedotransfer.h"
 
 namespace params {
 namespace {

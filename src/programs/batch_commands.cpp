@@ -7,6 +7,8 @@
 #include "db/new_database.h"
 #include "db/statement_file.h"
 #include "db/text.h"
+#include "programs/climate_commands.h"
+#include "programs/entry_command.h"
 #include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
@@ -14,6 +16,7 @@
 #include "sim/run_steps.h"
 #include "sim/simulator.h"
 #include "stats/outlier_indication.h"
+#include "workbench/entry_checks.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -41,11 +44,12 @@ const char* const usage =
     "  new DATABASE [--demo]   create a new experiment database from the template\n"
     "                          (with --demo: with the demo experiments); an existing\n"
     "                          file is never overwritten\n"
-    "  sql DATABASE FILE       run a statement file (FILE '-' reads standard input):\n"
-    "                          lines with '#' and lines beginning with \"'\" are ignored,\n"
-    "                          a line 'go' ends a statement, a statement containing\n"
-    "                          'drop' ignores its failure; the rows of the last query\n"
-    "                          are printed as tab-separated text with a header line\n"
+    "  sql DATABASE FILE       run a statement file (FILE '-' reads standard input) in\n"
+    "                          one transaction: lines beginning with '#' or \"'\" are\n"
+    "                          comments, a line 'go' ends a statement, a failing DROP\n"
+    "                          statement is listed and skipped, any other failure rolls\n"
+    "                          the whole file back; the rows of the last query are\n"
+    "                          printed as tab-separated text with a header line\n"
     "  summary DATABASE        experiments, plots, years and measurements of a database\n"
     "  outliers DATABASE       mark the single outliers of every plot and property by\n"
     "                          Grubbs' test (weight 0, listed in tmp_outlist)\n"
@@ -53,6 +57,11 @@ const char* const usage =
     "           [--fertiliser D0 D1] [--xlsx FILE]\n"
     "                          field N balance of the simulated plots (all: '*'); prints\n"
     "                          nmin_saldo (with --xlsx also into a workbook)\n"
+    "  event DATABASE FL_ID DATE ACTION ITEM_IX AMOUNT [--share PERCENT]\n"
+    "  measurement DATABASE FL_ID DATE PROPERTY VALUE [--variance V] [--initial]\n"
+    "                          enter a management event or a measurement of a plot as\n"
+    "                          the workbench's forms do (DATE 15.04.2021 or 2021-04-15,\n"
+    "                          numbers with ',' or '.'); prints the new row's key\n"
     "  report DATABASE KIND FL_ID [--pdf FILE]\n"
     "                          a plot's report as an A4 PDF file, KIND one of site,\n"
     "                          management, carbon, nitrogen, microbial, reproduction;\n"
@@ -61,6 +70,13 @@ const char* const usage =
     "                          existing file is replaced; prints the file's path\n"
     "  method-inputs DATABASE  build the input tables of STAND, SALCA and HUMOD\n"
     "                          (humod_nur, vb_st_gr, st_gruppe, salca_ph_value)\n"
+    "  climate-import DATABASE STATION_NAME FILE.csv [--replace]\n"
+    "                          weather of a station (created when missing) from a CSV\n"
+    "                          file with the columns year, temperature, precipitation\n"
+    "                          (day, month optional); a bad line refuses the file; years\n"
+    "                          the station has are replaced only with --replace\n"
+    "  climate-export DATABASE STATION_NAME FILE.csv\n"
+    "                          weather of a station into a CSV file\n"
     "  transfer SOURCE DEST FL_ID... [--no-key-check]\n"
     "                          move plots with their experiment, soil, station, weather,\n"
     "                          management and measurements into DEST (backed up first) in\n"
@@ -92,7 +108,8 @@ int command_new(const std::vector<std::string>& a, std::ostream& out) {
     return 0;
 }
 
-int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostream& out) {
+int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostream& out,
+                std::ostream& err) {
     if (a.size() != 3) throw UsageError("sql DATABASE FILE");
     std::stringstream script;
     if (a[2] == "-") {
@@ -107,7 +124,10 @@ int command_sql(const std::vector<std::string>& a, std::istream& in, std::ostrea
     }
     db::Connection c(a[1]);
     db::StatementScript runner(c);
-    if (auto rows = runner.run(script.str())) print_rows(*rows, out);
+    db::ScriptResult result = runner.run(script.str());
+    for (const db::IgnoredFailure& f : result.ignored)
+        err << "tsm-batch: line " << f.line << ": failure ignored: " << f.message << '\n';
+    if (result.rows) print_rows(*result.rows, out);
     return 0;
 }
 
@@ -149,6 +169,24 @@ int command_nbalance(const std::vector<std::string>& a, std::ostream& out, std::
     const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
     run_nbalance_command(command, print, err);
     return 0;
+}
+
+int command_climate(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return run_climate_command(a, out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+}
+
+int command_entry(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return run_entry_command(a, out);
+    } catch (const workbench::EntryRefused&) {
+        throw;
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
 }
 
 int command_transfer(const std::vector<std::string>& a, std::ostream& out) {
@@ -292,8 +330,9 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
-const std::vector<std::string> commands = {"new",      "sql",      "summary",       "outliers",
-                                           "nbalance", "transfer", "method-inputs", "report"};
+const std::vector<std::string> commands = {
+    "new",           "sql",    "summary",        "outliers",       "nbalance", "transfer",
+    "method-inputs", "report", "climate-import", "climate-export", "event",    "measurement"};
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -318,9 +357,11 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
             return start_up(args, out, err);
         const std::string& cmd = args[0];
         if (cmd == "new") return command_new(args, out);
-        if (cmd == "sql") return command_sql(args, in, out);
+        if (cmd == "sql") return command_sql(args, in, out, err);
         if (cmd == "outliers") return command_outliers(args, out);
         if (cmd == "nbalance") return command_nbalance(args, out, err);
+        if (cmd == "event" || cmd == "measurement") return command_entry(args, out);
+        if (cmd.rfind("climate-", 0) == 0) return command_climate(args, out);
         if (cmd == "transfer") return command_transfer(args, out);
         if (cmd == "report") return program_command(program_commands, args, out, err);
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);

@@ -4,6 +4,7 @@
 #include "sim/run_steps.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/climate_editor_window.h"
 #include "ui/confirm_dialog.h"
 #include "ui/data_transfer_window.h"
 #include "ui/launcher_window.h"
@@ -15,10 +16,12 @@
 #include "ui/settings_window.h"
 #include "ui/simple_soil_dialog.h"
 #include "ui/simulator_window.h"
+#include "ui/sql_module_window.h"
 #include "ui/workbench_connections.h"
 #include "ui/workbench_window.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMessageBox>
 #include <filesystem>
 
@@ -66,6 +69,15 @@ int main(int argc, char** argv) {
              ui::qt_workbench_questions(&workbench_window),
              {},
              [&](sim::Simulator& s) { s.database = launcher.view.simulator_database; }});
+        ui::Ttsm_clim climate_window(launcher.link.connection, confirming, launcher.state.language,
+                                     &window);
+        climate_window.set_stations_changed([&] {
+            const std::string chosen = workbench_window.weather_list()->currentText().toStdString();
+            ui::choose_station(workbench_window, chosen);
+        });
+        window.set_window_opener("climate", [&] { ui::open_from_launcher(climate_window); });
+        workbench_window.set_hook(
+            "weather", [&](ui::Trange_select& w) { ui::edit_plot_station(w, climate_window); });
         ui::Tsrb_parms parameter_editor({launcher.state, launcher.link.connection, confirming},
                                         &window);
         ui::Tsimplesoilfrm simple_soil(launcher.state, launcher.link.connection, confirming,
@@ -80,6 +92,12 @@ int main(int argc, char** argv) {
             workbench_window.show();
             workbench_window.raise();
             workbench_window.activateWindow();
+        });
+        ui::Tsql_form sql_window(launcher.link.connection, confirming, launcher.state.language);
+        window.set_window_opener("sql_module", [&] {
+            sql_window.show();
+            sql_window.raise();
+            sql_window.activateWindow();
         });
         ui::Tfrmbdedatatrans transfer_window(launcher.link.connection, confirming,
                                              launcher.state.language);

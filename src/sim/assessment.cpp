@@ -55,15 +55,17 @@ void Tallies::add(double d) {
     t3 += d * d;
 }
 
+// Driven from the later measurements, each of which finds its simulated year through the
+// index of sim_result, rather than from every simulated year.
 Tallies compare_with_measurements(db::Connection& conn) {
-    auto pairs =
-        conn.prepare("SELECT m.meas_value, r.SIM_value "
-                     "FROM (site_state AS s INNER JOIN sim_result AS r ON s.FL_ID = r.FL_ID) "
-                     "INNER JOIN measurements AS m ON (r.FL_ID = m.FL_ID) AND (r.YEAR_ = m.[year]) "
-                     "WHERE s.status = 1 AND r.M_IX = ? AND m.M_IX = ? AND m.year_number > 0 "
-                     "AND r.SIM_value IS NOT NULL AND m.meas_value IS NOT NULL "
-                     "ORDER BY r.FL_ID, r.YEAR_, m.meas_id");
-    pairs.bind(1, corg_index).bind(2, corg_index);
+    auto pairs = conn.prepare_native(
+        "SELECT m.meas_value, r.sim_value "
+        "FROM measurements AS m CROSS JOIN sim_result AS r CROSS JOIN site_state AS s "
+        "WHERE r.fl_id = m.fl_id AND r.year_ = m.[year] AND s.fl_id = r.fl_id "
+        "AND s.status = 1 AND r.m_ix = ?1 AND m.m_ix = ?1 AND m.year_number > 0 "
+        "AND r.sim_value IS NOT NULL AND m.meas_value IS NOT NULL "
+        "ORDER BY r.fl_id, r.year_, m.meas_id");
+    pairs.bind(1, corg_index);
     Tallies t;
     while (pairs.step()) t.add(pairs.column(0).as_double() - pairs.column(1).as_double());
     return t;

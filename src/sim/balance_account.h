@@ -3,8 +3,8 @@
 // yearly balance and the simulated Corg.
 #pragma once
 
+#include "model/som_model.h"
 #include "sim/run_rows.h"
-#include "sim/som_model.h"
 
 #include <string>
 

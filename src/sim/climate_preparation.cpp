@@ -2,9 +2,12 @@
 // BAT of the plots of a run.
 #include "sim/climate_preparation.h"
 
+#include "db/db_error.h"
 #include "db/connection.h"
+#include "db/value.h"
 #include "sim/soil_properties.h"
 
+#include <sqlite3.h>
 #include <string>
 #include <vector>
 
@@ -92,9 +95,26 @@ std::string last_year_irrigation(bool regional) {
            "    WHERE cultivation.Macode=7 ";
 }
 
-// One row of tmp_time_scen for every year of every plot's time frame.
+// Whether every time frame starts and ends with a year stored as a whole number.
+bool years_are_whole(db::Connection& c) {
+    db::Statement odd =
+        c.prepare_native("select 1 from tmp_time_int where typeof(minvonyear)<>'integer' "
+                         "or typeof(maxvonyear)<>'integer' limit 1");
+    return !odd.step();
+}
+
+// One row of tmp_time_scen for every year of every plot's time frame, plot after plot in
+// the order of tmp_time_int. With whole years throughout, one statement writes them all.
 void fill_time_scen(db::Connection& c) {
     c.execute("delete * from tmp_time_scen");
+    if (years_are_whole(c)) {
+        c.execute_native("WITH RECURSIVE frame(nr, fl_id, yr, last) AS ("
+                         "SELECT rowid, fl_id, minvonyear, maxvonyear FROM tmp_time_int "
+                         "UNION ALL SELECT nr, fl_id, yr + 1, last FROM frame WHERE yr < last) "
+                         "INSERT INTO tmp_time_scen (fl_id, yr) SELECT fl_id, yr FROM frame "
+                         "WHERE yr <= last ORDER BY nr, yr");
+        return;
+    }
     auto frames = c.open("select fl_id, maxvonyear as yx, minvonyear as ym from tmp_time_int ");
     auto insert = c.prepare("insert into tmp_time_scen (fl_id, yr) values (?, ?)");
     db::Transaction t(c, true);
@@ -139,12 +159,26 @@ constexpr const char* climate_head =
 constexpr const char* long_term_means =
     " INNER JOIN climate_data ON field_description.climate_ID = climate_data.climate_ID \n"
     " SET eff_climate.nied = precipitation, eff_climate.ltem=temperature WHERE "
-    "climate_data.year=0";
+    "climate_data.year=0"
+    " AND climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL";
 constexpr const char* station_years =
     " INNER JOIN climate_data ON (eff_climate.year_ = climate_data.year) \n"
     " AND (field_description.climate_ID = climate_data.climate_ID) \n"
     " SET eff_climate.ltem = [climate_data].[temperature], \n"
-    "eff_climate.nied = [climate_data].[precipitation] ";
+    "eff_climate.nied = [climate_data].[precipitation] \n"
+    " WHERE climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL";
+
+// The plots of the run whose station has no weather record (a record of Nulls is none).
+constexpr const char* plots_without_weather =
+    " SELECT field_description.FL_ID, field_description.climate_ID, climate_station.station \n"
+    " FROM (field_description INNER JOIN site_state ON field_description.FL_ID = "
+    "site_state.FL_ID) \n"
+    " LEFT JOIN climate_station ON field_description.climate_ID = climate_station.climate_ID \n"
+    " WHERE site_state.status>0 AND NOT EXISTS (SELECT climate_data.climate_ID FROM climate_data \n"
+    " WHERE climate_data.climate_ID = field_description.climate_ID \n"
+    " AND climate_data.temperature IS NOT NULL AND climate_data.precipitation IS NOT NULL) \n"
+    " ORDER BY field_description.FL_ID";
+constexpr const char* no_weather_title = "ERROR: no climate data";
 constexpr const char* add_irrigation = " UPDATE beregnung_jsum INNER JOIN eff_climate    \n"
                                        " ON (beregnung_jsum.jahr = eff_climate.year_)    \n"
                                        " AND (beregnung_jsum.FL_ID = eff_climate.FL_ID) \n"
@@ -226,16 +260,34 @@ void climate_indexes(RunContext& ctx) {
     ctx.message("eff_climate index created");
     for (const char* index : {" create index clix1 on climate_data (climate_ID, [year]) ",
                               " create index clix on climate_data (climate_ID) "})
-        if (ctx.conn.execute_ignoring_failure(index)) ctx.message("climate_data index created");
+        if (db::create_index_if_missing(ctx.conn, index)) ctx.message("climate_data index created");
+}
+
+// A station without weather would give every year the marker temperature; the run stops
+// at once and names the station and its first plot.
+void require_station_weather(RunContext& ctx) {
+    auto plots = ctx.conn.open(plots_without_weather);
+    if (plots.empty()) return;
+    plots.first();
+    const std::string station =
+        plots["station"].is_null()
+            ? "climate_id " + plots["climate_ID"].as_text() + " (no such station)"
+            : "\"" + plots["station"].as_text() + "\" (climate_id " +
+                  plots["climate_ID"].as_text() + ")";
+    const std::string text = "The climate station " + station + " of plot FL_ID " +
+                             plots["FL_ID"].as_text() +
+                             " has no weather data. Enter or import its weather first.";
+    ctx.message(text);
+    stop(ctx, no_weather_title, text);
 }
 
 // beregnung_jsum and eff_climate: the yearly irrigation and climate of every plot-year.
 void effective_climate(RunContext& ctx) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
-    c.execute_ignoring_failure(" drop table beregnung_jsum ");
+    db::drop_work_table(c, "beregnung_jsum");
     c.execute(regional ? irrigation_sums_regional : irrigation_sums_whole);
-    c.execute_ignoring_failure(" drop table eff_climate ");
+    db::drop_work_table(c, "eff_climate");
     c.execute(build_eff_climate);
     scenario_repetitions(ctx);
     climate_indexes(ctx);
@@ -244,9 +296,10 @@ void effective_climate(RunContext& ctx) {
     c.execute(add_irrigation);
 }
 
-// Computes the BAT of every row of tmp_bat in the order of its index and writes it back.
-// A year the BAT cannot be computed for stops the run; the rows before it stay written.
-void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
+// Computes the BAT of every row of tmp_bat in the order of its index and writes it back,
+// row by row. A year the BAT cannot be computed for stops the run; the rows before it stay
+// written.
+void compute_yearly_bat_by_rows(RunContext& ctx, const WmzTable& nodes) {
     auto& c = ctx.conn;
     auto rows = c.open("select fl_id, year_0, FAT, ltem, rain, BAT, BATnotill from tmp_bat "
                        "order by fl_id, year_0");
@@ -272,14 +325,86 @@ void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
     ctx.observer.progress(0, total);
 }
 
+// A number argument of an SQL function, read as the rows of a data set read it.
+double number_argument(sqlite3_value* v) {
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return static_cast<double>(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(v);
+    case SQLITE_NULL:
+        return 0.0;
+    default:
+        return db::Value(std::string(reinterpret_cast<const char*>(sqlite3_value_text(v)),
+                                     static_cast<std::size_t>(sqlite3_value_bytes(v))))
+            .as_double();
+    }
+}
+
+// tsm_yearly_bat(FAT, ltem, rain, BAT, part): the BAT (part 0) or no-tillage BAT (part 1)
+// of a plot-year; a year whose BAT cannot be computed fails the statement.
+void yearly_bat_function(sqlite3_context* call, int, sqlite3_value** args) {
+    const auto* nodes = static_cast<const WmzTable*>(sqlite3_user_data(call));
+    try {
+        const YearBat bat = yearly_bat(number_argument(args[0]), number_argument(args[1]),
+                                       number_argument(args[2]), number_argument(args[3]), *nodes);
+        sqlite3_result_double(call, sqlite3_value_int(args[4]) == 0 ? bat.bat : bat.bat_notill);
+    } catch (const std::exception& e) {
+        sqlite3_result_error(call, e.what(), -1);
+    }
+}
+
+// The function tsm_yearly_bat on the connection for as long as it lives.
+class YearlyBatFunction {
+public:
+    YearlyBatFunction(db::Connection& c, const WmzTable& nodes) : db_(c.handle()) {
+        if (sqlite3_create_function_v2(db_, name, 5, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                       const_cast<WmzTable*>(&nodes), yearly_bat_function, nullptr,
+                                       nullptr, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string("cannot register the SQL function ") + name);
+    }
+    ~YearlyBatFunction() {
+        sqlite3_create_function_v2(db_, name, 5, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr);
+    }
+    YearlyBatFunction(const YearlyBatFunction&) = delete;
+    YearlyBatFunction& operator=(const YearlyBatFunction&) = delete;
+
+private:
+    static constexpr const char* name = "tsm_yearly_bat";
+    sqlite3* db_;
+};
+
+// Computes the BAT of every row of tmp_bat in one statement. When a year's BAT cannot be
+// computed the statement writes nothing, and the rows are computed one by one, which
+// stops the run at that year with its message.
+void compute_yearly_bat(RunContext& ctx, const WmzTable& nodes) {
+    auto& c = ctx.conn;
+    try {
+        const YearlyBatFunction function(c, nodes);
+        c.execute_native("UPDATE tmp_bat SET BAT = tsm_yearly_bat(FAT, ltem, rain, BAT, 0), "
+                         "BATnotill = tsm_yearly_bat(FAT, ltem, rain, BAT, 1) "
+                         "WHERE fl_id IS NOT NULL AND year_0 IS NOT NULL");
+        return;
+    } catch (const std::exception&) {
+        // Found again, with the plot and year, below.
+    }
+    compute_yearly_bat_by_rows(ctx, nodes);
+}
+
 // Returns the row count of tmp_bat.
 int yearly_bat_table(RunContext& ctx, const WmzTable& nodes) {
     auto& c = ctx.conn;
     ctx.message("simple_bat=yes");
     const int rows = c.execute(build_bat);
     ctx.count("tmp bat :", rows);
-    if (!c.execute_ignoring_failure(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  "))
+    try {
+        c.execute(" create unique index idx_fl_yr on tmp_bat(fl_id, year_0)  ");
+    } catch (const db::Error& e) {
+        // Two rows of one plot-year: the plot has more than one initial value.
+        if (e.engine_message().find("UNIQUE constraint failed") == std::string::npos) throw;
         stop(ctx, duplicate_carbon_title, duplicate_carbon_text);
+    }
     compute_yearly_bat(ctx, nodes);
     c.execute_ignoring_failure(bat_tillage_share);
     return rows;
@@ -311,15 +436,15 @@ RunStep BatCoefficients::climate_step() const {
 void time_frame(RunContext& ctx) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
-    c.execute_ignoring_failure("drop table tmp_tirgint ");
-    c.execute_ignoring_failure("drop table tmp_time_int ");
+    db::drop_work_table(c, "tmp_tirgint");
+    db::drop_work_table(c, "tmp_time_int");
     c.execute(build_time_int);
     fill_time_scen(c);
     c.execute(build_tirgint);
 
-    c.execute_ignoring_failure("drop table tmp_tirg_pattern ");
+    db::drop_work_table(c, "tmp_tirg_pattern");
     c.execute(patterns_statement(regional));
-    c.execute_ignoring_failure("drop table tmp_last_tillage ");
+    db::drop_work_table(c, "tmp_last_tillage");
     c.execute(build_last_tillage);
     c.execute("UPDATE tmp_tirgint set iramnt=0 , irarea=0");
     c.execute(std::string(pattern_join) + apply_irrigation + pattern_years +
@@ -334,13 +459,14 @@ void time_frame(RunContext& ctx) {
 
 void climate_bat(RunContext& ctx, const WmzTable& nodes) {
     auto& c = ctx.conn;
-    c.execute_ignoring_failure(" drop table tmp_bat ");
+    db::drop_work_table(c, "tmp_bat");
     if (!ctx.sim.recalc_bat) {
         bat_from_mean(ctx);
         return;
     }
+    require_station_weather(ctx);
     effective_climate(ctx);
-    c.execute_ignoring_failure(" drop table clim4sim ");
+    db::drop_work_table(c, "clim4sim");
     int last_count = c.execute(build_clim4sim);
     if (ctx.sim.simple_version)
         last_count = yearly_bat_table(ctx, nodes);

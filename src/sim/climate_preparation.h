@@ -3,7 +3,7 @@
 // active time (BAT) in `tmp_bat`.
 #pragma once
 
-#include "sim/bat.h"
+#include "model/bat.h"
 #include "sim/run_driver.h"
 
 namespace sim {
@@ -41,9 +41,11 @@ void time_frame(RunContext& ctx);
 // the BAT is not recalculated; otherwise `beregnung_jsum`, `eff_climate` (with `z_cnt`
 // scenario repetitions of each plot's years), `clim4sim`, the yearly BAT computed with
 // `nodes` (built-in computation on) and the estimate `tmp_hlpcinit`. Needs the tables of
-// time_frame() and `tmp_soil_prop`. Two soil rows of one plot, or a year with a negative
-// mean temperature (also a year without station data), show their message box and throw
-// SoilStop; the rows computed before stay written. A failing statement throws db::Error.
+// time_frame() and `tmp_soil_prop`. Weather records with a Null temperature or
+// precipitation count as missing. A plot whose station has no weather at all, two soil
+// rows of one plot, or a year with a negative mean temperature (also a year without
+// station data) show their message box and throw SoilStop; the rows computed before stay
+// written. A failing statement throws db::Error.
 void climate_bat(RunContext& ctx, const WmzTable& nodes);
 
 } // namespace sim

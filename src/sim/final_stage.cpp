@@ -7,6 +7,7 @@
 #include "sim/balance_account.h"
 #include "sim/humus_methods.h"
 #include "sim/plot_simulation.h"
+#include "sim/plot_workers.h"
 #include "sim/result_tables.h"
 #include "sim/run_input_checks.h"
 #include "sim/run_rows.h"
@@ -16,13 +17,16 @@
 
 namespace sim {
 
+// The first cultivation of each selected plot is found before it meets the plot's initial
+// measurements, so that the cultivation rows are not paired with every measurement.
 const char* const initialisation_check =
-    "SELECT cultivation.FL_ID, Min(cultivation.year) AS first_cultivation, measurements.year "
-    "FROM (cultivation INNER JOIN measurements ON cultivation.FL_ID = measurements.FL_ID) "
-    "INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID "
-    "WHERE cultivation.Macode In (2,3,9) AND measurements.year_number=0 AND site_state.status=1 "
-    "GROUP BY cultivation.FL_ID, measurements.year "
-    "HAVING Min(cultivation.year) > measurements.year";
+    "SELECT DISTINCT fc.FL_ID, fc.first_cultivation, measurements.year "
+    "FROM (SELECT cultivation.FL_ID, Min(cultivation.year) AS first_cultivation "
+    "FROM cultivation INNER JOIN site_state ON cultivation.FL_ID = site_state.FL_ID "
+    "WHERE cultivation.Macode In (2,3,9) AND site_state.status=1 "
+    "GROUP BY cultivation.FL_ID) AS fc "
+    "INNER JOIN measurements ON fc.FL_ID = measurements.FL_ID "
+    "WHERE measurements.year_number=0 AND fc.first_cultivation > measurements.year";
 
 std::string tsm_run_statement(bool with_tillage_share, const UncertaintyFactors* f) {
     const auto scaled = [&](const std::string& column, double factor) {
@@ -114,8 +118,8 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
     } else {
         // The check looks up the initial measurements of every plot (an index that may
         // exist already).
-        conn.execute_ignoring_failure(
-            " create index tsm_meas_init on measurements (year_number, FL_ID) ");
+        db::create_index_if_missing(
+            conn, " create index tsm_meas_init on measurements (year_number, FL_ID) ");
         if (!conn.open(initialisation_check).empty()) {
             ctx.dialogs.show_message(init_check_caption, init_check_text);
             return;
@@ -138,7 +142,7 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
     sim.histogram = {};
 
     PlotSimulation simulation(ctx, method, zbv == ZbvStatus::ready, factors ? factors->f_bat : 1,
-                              plots_in_grid(conn), total);
+                              plots_in_grid(conn), total, simulation_threads(sim.threads));
     RunRows rows(conn, statement);
     const StageEnd end = simulation.run(rows);
     if (end != StageEnd::completed) return;

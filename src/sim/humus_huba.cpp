@@ -113,7 +113,7 @@ void huba_chain(RunContext& ctx) {
     humus::rebuild(ctx, "hubi_c_from_crop", crop_sums, "hubi_c_from_crop :");
     humus::rebuild(ctx, "HUBI_C_from_oram", oram_sums, "hubi_c_from_oram :");
 
-    ctx.conn.execute_ignoring_failure(create_balance);
+    if (!ctx.conn.has_table("hubi_c_bilanz")) ctx.conn.execute(create_balance);
     ctx.conn.execute(empty_balance);
     ctx.conn.execute(balance_years);
     humus::counted(ctx, crop_to_balance, "crop 2 hubi :");
@@ -122,7 +122,7 @@ void huba_chain(RunContext& ctx) {
 }
 
 std::string huba_run_statement(RunContext& ctx) {
-    ctx.conn.execute_ignoring_failure("drop table huba_fin_res");
+    db::drop_work_table(ctx.conn, "huba_fin_res");
     ctx.conn.execute(std::string(final_columns) + " INTO huba_fin_res " + final_source);
     return std::string(final_columns) + final_source;
 }

@@ -109,7 +109,7 @@ void stand_chain(RunContext& ctx) {
 }
 
 std::string stand_run_statement(RunContext& ctx) {
-    ctx.conn.execute_ignoring_failure("drop table stand_fin_res");
+    db::drop_work_table(ctx.conn, "stand_fin_res");
     ctx.conn.execute(final_rows);
     return run_rows;
 }

@@ -8,7 +8,7 @@ namespace sim::humus {
 
 int rebuild(RunContext& ctx, const std::string& table, const std::string& select_into,
             const std::string& list_text) {
-    ctx.conn.execute_ignoring_failure("drop table " + table);
+    db::drop_work_table(ctx.conn, table);
     return counted(ctx, select_into, list_text);
 }
 

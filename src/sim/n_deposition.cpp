@@ -91,7 +91,7 @@ void apply_trend(db::Connection& conn, const Station& s) {
 } // namespace
 
 int prepare_N_deposition(db::Connection& conn, int afid, const std::function<void()>& advance) {
-    conn.execute_ignoring_failure(create_series);
+    if (!conn.has_table("tmp_ndeposit")) conn.execute(create_series);
     std::string list = station_list;
     if (afid > 0) list += " AND field_description.climate_ID=" + std::to_string(afid);
     db::Dataset stations = conn.open(list + station_list_tail);

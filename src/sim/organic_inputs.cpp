@@ -203,7 +203,7 @@ void input_quantities(RunContext& ctx) {
     counted(ctx, amendment_carbon, "sql 2:");
     counted(ctx, harvested_nitrogen, "sql 3:");
 
-    ctx.conn.execute_ignoring_failure(" drop table crep_h1 ");
+    db::drop_work_table(ctx.conn, "crep_h1");
     counted(ctx,
             in_mode(ctx, residue_records_regional_head, residue_records_head, residue_records_body),
             "CREP_ewr:");
@@ -216,21 +216,22 @@ void input_quantities(RunContext& ctx) {
                     byproduct_records_body),
             "  CREP_kop:");
 
-    ctx.conn.execute_ignoring_failure(" drop table crep_year ");
+    db::drop_work_table(ctx.conn, "crep_year");
     counted(ctx, yearly_sums, "crep_year:");
     // The final stage reads crep_year by plot and year: with this index it streams the
     // rows instead of sorting them all in memory.
-    ctx.conn.execute_ignoring_failure(" create index crep_year_ix on crep_year (FL_ID, year_0) ");
+    db::create_index_if_missing(ctx.conn,
+                                " create index crep_year_ix on crep_year (FL_ID, year_0) ");
     counted(ctx, initial_corg, "corg updates:");
     counted(ctx, initial_norg, "Norg updates:");
 
-    ctx.conn.execute_ignoring_failure("drop table _cropping_dt ");
+    db::drop_work_table(ctx.conn, "_cropping_dt");
     counted(ctx, in_mode(ctx, crop_rows_regional_head, crop_rows_head, crop_rows_body),
             "crop_er :");
 }
 
 void organic_inputs(RunContext& ctx) {
-    ctx.conn.execute_ignoring_failure("drop table _koppel_prdkt ");
+    db::drop_work_table(ctx.conn, "_koppel_prdkt");
     counted(ctx, in_mode(ctx, byproducts_regional_head, byproducts_head, byproducts_body),
             "crop_ap :");
     counted(ctx,
@@ -238,11 +239,11 @@ void organic_inputs(RunContext& ctx) {
                 in_mode(ctx, plough_up_regional_select, plough_up_select, plough_up_body),
             "plough up :");
 
-    ctx.conn.execute_ignoring_failure("drop table _org_dnger ");
+    db::drop_work_table(ctx.conn, "_org_dnger");
     counted(ctx, in_mode(ctx, amendments_regional_head, amendments_head, amendments_body),
             "crop_oa :");
 
-    ctx.conn.execute_ignoring_failure("drop table opstab ");
+    db::drop_work_table(ctx.conn, "opstab");
     counted(ctx, opstab_byproducts, "cops KPrecs:");
     counted(ctx, opstab_amendments, "cops OArecs:");
     counted(ctx, opstab_residues, "cops ERrecs:");

@@ -1,10 +1,13 @@
 #include "sim/plot_simulation.h"
 
 #include "db/text.h"
+#include "model/pedotransfer.h"
 #include "sim/final_stage.h"
-#include "sim/pedotransfer.h"
+#include "sim/plot_workers.h"
 
+#include <chrono>
 #include <cmath>
+#include <deque>
 
 namespace sim {
 namespace {
@@ -26,22 +29,31 @@ double number_at(const db::Statement& s, int index, double if_missing) {
 } // namespace
 
 PlotSimulation::PlotSimulation(RunContext& ctx, std::string method, bool write_zbv, double f_bat,
-                               std::set<int> grid, int total)
+                               std::set<int> grid, int total, int threads)
     : ctx_(ctx), method_(std::move(method)), balance_(balance_method(method_)),
       write_zbv_(write_zbv), f_bat_(f_bat), grid_(std::move(grid)), total_(total),
-      nresult_(ctx.conn, nresult_layout()), sim_result_(ctx.conn, sim_result_layout()),
-      driver_(ctx.conn, driver_layout()), balance_nresult_(ctx.conn, nresult_layout(), 12) {
+      threads_(std::max(threads, 1)), nresult_(ctx.conn, nresult_layout()),
+      sim_result_(ctx.conn, sim_result_layout()), driver_(ctx.conn, driver_layout()),
+      balance_nresult_(ctx.conn, nresult_layout(), 12) {
     const std::string mode = ctx.state.modus == "ORV" ? "*" : ctx.sim.icon_mode;
-    pools_turn_over_ = mode != "null";
+    ModelOptions& o = settings_.options;
+    o.parms = ctx.sim.parms;
+    o.dyn_bd = ctx.sim.dyn_bd;
+    o.dyn_lts = ctx.sim.dyn_lts;
+    o.hassink = ctx.sim.hassink;
+    o.pools_turn_over = mode != "null";
+    settings_.z_cnt = ctx.sim.z_cnt;
+    settings_.z_anf = ctx.sim.z_anf;
     if (write_zbv_) {
         zbv_.emplace(ctx.conn, zbv_layout());
         balance_zbv_.emplace(ctx.conn, zbv_layout(), 12);
     }
     if (!balance_) {
         db::Connection& c = ctx.conn;
+        // A plot's inputs in the order a lookup by plot and year returns them.
         turnover_.emplace(TurnoverStatements{
             c.prepare("select meas_value from measurements where m_ix=-1 and fl_id=?"),
-            c.prepare("select * from opstab where fl_id=? and year_=?"),
+            c.prepare("select * from opstab where fl_id=? order by year_, rowid"),
             c.prepare(c.has_column("tmp_bat", "t_level")
                           ? "select year_0, BAT, BATnotill, t_level from tmp_bat "
                             "where FL_ID=? order by year_0"
@@ -49,20 +61,47 @@ PlotSimulation::PlotSimulation(RunContext& ctx, std::string method, bool write_z
             c.prepare("select * from som_state where yr=? and fl_id=?"),
             {}});
         for (const char* col :
-             {"cops", "part", "cnr_alt", "pop", "cnr", "k", "eta", "mkd", "item_ix"})
+             {"cops", "part", "cnr_alt", "pop", "cnr", "k", "eta", "mkd", "item_ix", "year_"})
             turnover_->input_columns.push_back(turnover_->inputs.column_index(col));
     }
 }
 
+// The reading thread keeps a few plots per worker ahead of the writing, so that the
+// workers do not wait for it, while memory stays bounded by those plots.
 StageEnd PlotSimulation::run(RunRows& rows) {
     db::Transaction tx(ctx_.conn, true);
     StageEnd end = StageEnd::completed;
     try {
-        auto plot_rows = rows.next_plot();
-        while (plot_rows && end == StageEnd::completed) {
-            auto next = rows.next_plot();
-            end = plot(std::move(*plot_rows), !next);
-            plot_rows = std::move(next);
+        const bool side_by_side = !balance_ && threads_ > 1;
+        std::deque<std::shared_ptr<PlotJob>> pending;
+        std::optional<PlotWorkers> workers; // stopped before `pending` goes
+        if (side_by_side) workers.emplace(threads_);
+        const std::size_t ahead = side_by_side ? 4 * static_cast<std::size_t>(threads_) : 1;
+        std::optional<std::vector<RunRow>> next;
+        try {
+            next = rows.next_plot();
+        } catch (...) {
+            pending.push_back(std::make_shared<PlotJob>());
+            pending.back()->next_error = std::current_exception();
+        }
+        while (end == StageEnd::completed) {
+            while (next && pending.size() < ahead) {
+                std::shared_ptr<PlotJob> job = read_plot(rows, next);
+                if (workers && job->has_rows && !job->read_error && !job->next_error) {
+                    // The task holds the plot only while it runs: the plot holds the task's
+                    // future, and a plot left unwritten by an early end must not keep itself.
+                    std::weak_ptr<PlotJob> plot = job;
+                    job->simulated = workers->submit([plot, this] {
+                        if (const std::shared_ptr<PlotJob> j = plot.lock())
+                            j->outcome = simulate_turnover_plot(j->inputs, settings_);
+                    });
+                }
+                pending.push_back(std::move(job));
+            }
+            if (pending.empty()) break;
+            const std::shared_ptr<PlotJob> job = std::move(pending.front());
+            pending.pop_front();
+            end = write_plot(*job);
         }
     } catch (...) {
         tx.commit(); // the rows written so far stay, as after an early end
@@ -70,6 +109,102 @@ StageEnd PlotSimulation::run(RunRows& rows) {
     }
     tx.commit();
     return end;
+}
+
+// Takes the plot of `next` and reads the plot after it into `next`. A failing read is kept
+// in the plot and raised where it failed before the plots were read ahead: reading the next
+// plot before the plot is written, reading its inputs after its first message.
+std::shared_ptr<PlotSimulation::PlotJob>
+PlotSimulation::read_plot(RunRows& rows, std::optional<std::vector<RunRow>>& next) {
+    auto job = std::make_shared<PlotJob>();
+    std::vector<RunRow> plot_rows = std::move(*next);
+    try {
+        next = rows.next_plot();
+    } catch (...) {
+        next.reset();
+        job->next_error = std::current_exception();
+        return job;
+    }
+    job->plot = plot_rows.front().fl_id;
+    job->all_rows = plot_rows.size();
+    job->last = !next;
+    job->has_rows = skip_leading_rows(plot_rows);
+    if (!job->has_rows) return job;
+    if (balance_) {
+        job->rows = std::move(plot_rows);
+        return job;
+    }
+    job->inputs.rows = std::move(plot_rows);
+    try {
+        read_turnover_inputs(job->inputs);
+    } catch (...) {
+        job->read_error = std::current_exception();
+    }
+    return job;
+}
+
+// What the database holds for a plot of the turnover model.
+void PlotSimulation::read_turnover_inputs(TurnoverInputs& in) {
+    TurnoverStatements& st = *turnover_;
+    const RunRow& first = in.rows.front();
+    const int plot = first.fl_id;
+
+    st.non_bal.bind(1, plot);
+    in.non_bal = st.non_bal.step() ? st.non_bal.column(0).as_double() : 0.0;
+    st.non_bal.reset();
+
+    const std::string& i_con = first.i_con;
+    if (!(db::iequals(i_con, "obsval") || db::iequals(i_con, "null") || i_con.empty())) {
+        st.saved_state.bind(1, first.year_0 - 1);
+        st.saved_state.bind(2, db::Value(i_con));
+        while (st.saved_state.step()) {
+            OmState s;
+            const auto at = [&](const char* c) {
+                return number_at(st.saved_state, st.saved_state.column_index(c), 0);
+            };
+            s.c_am = at("c_am");
+            s.c_sm = at("c_sm");
+            s.c_lts = at("c_lts");
+            s.cnr_am = at("cnr_am");
+            s.cnr_sm = at("cnr_sm");
+            s.cnr_lts = at("cnr_lts");
+            in.saved_states.push_back(s);
+        }
+        st.saved_state.reset();
+    }
+
+    st.bats.bind(1, plot);
+    const bool mixed = st.bats.column_count() > 2;
+    while (st.bats.step()) {
+        double bat = number_at(st.bats, 1, 0);
+        if (mixed) {
+            const double t_level = number_at(st.bats, 3, 0);
+            bat = (bat * (100 - t_level) + number_at(st.bats, 2, 0) * t_level) / 100;
+        }
+        in.bats.push_back({static_cast<int>(number_at(st.bats, 0, 0)), bat * f_bat_});
+    }
+    st.bats.reset();
+
+    st.inputs.bind(1, plot);
+    const auto at = [&](std::size_t c, double if_missing) {
+        return number_at(st.inputs, st.input_columns[c], if_missing);
+    };
+    const int year_column = st.input_columns[9];
+    while (st.inputs.step()) {
+        if (year_column < 0 || !st.inputs.column(year_column).is_number()) continue;
+        FomInput f;
+        f.cops = at(0, 0);
+        f.part = at(1, 0);
+        f.cnr_alt = at(2, 0);
+        f.pop = at(3, 1);
+        f.cnr = at(4, 0);
+        f.k = at(5, 0);
+        f.eta = at(6, 0);
+        f.mkd = static_cast<int>(at(7, 0));
+        f.item_ix = static_cast<int>(at(8, 0));
+        in.fom[st.inputs.column(year_column).as_double()].push_back(f);
+    }
+    st.inputs.reset();
 }
 
 // Rows before the initial measurement (negative Corg) are passed over in the mode "TSM",
@@ -84,22 +219,23 @@ bool PlotSimulation::skip_leading_rows(std::vector<RunRow>& rows) const {
     return !rows.empty();
 }
 
-StageEnd PlotSimulation::plot(std::vector<RunRow> rows, bool last) {
-    const int plot = rows.front().fl_id;
-    const std::size_t all_rows = rows.size();
-    if (!skip_leading_rows(rows)) {
-        done_ += static_cast<int>(all_rows);
-        if (last && ctx_.state.modus == "ORV") {
+StageEnd PlotSimulation::write_plot(PlotJob& job) {
+    if (job.next_error) std::rethrow_exception(job.next_error);
+    if (!job.has_rows) {
+        done_ += static_cast<int>(job.all_rows);
+        if (job.last && ctx_.state.modus == "ORV") {
             ctx_.dialogs.show_message(init_check_caption, orv_init_text);
             return StageEnd::ended;
         }
         return StageEnd::completed; // the plot has no year with a measurement to start from
     }
-    done_ += static_cast<int>(all_rows - rows.size());
-    last_plot_ = plot;
+    const std::size_t rows = balance_ ? job.rows.size() : job.inputs.rows.size();
+    done_ += static_cast<int>(job.all_rows - rows);
+    last_plot_ = job.plot;
     ctx_.observer.process_events();
-    if (!grid_.count(plot)) ctx_.message(not_in_grid_text + std::to_string(plot));
-    return balance_ ? balance_plot(rows) : turnover_plot(rows, last);
+    if (!grid_.count(job.plot)) ctx_.message(not_in_grid_text + std::to_string(job.plot));
+    if (job.read_error) std::rethrow_exception(job.read_error);
+    return balance_ ? balance_plot(job.rows) : write_turnover_plot(job);
 }
 
 // A plot of a humus balance method: the site data count as usable; the yearly balances
@@ -115,98 +251,60 @@ StageEnd PlotSimulation::balance_plot(const std::vector<RunRow>& rows) {
     return end;
 }
 
-// A plot of the turnover model: site data, start state, the years with their inputs.
-StageEnd PlotSimulation::turnover_plot(const std::vector<RunRow>& rows, bool last) {
-    const int plot = rows.front().fl_id;
-    const std::optional<ModelOptions> options = usable_site(rows.front());
-    if (!options) {
-        const std::string text = missing_data_text + std::to_string(plot);
-        ctx_.message(text);
-        ctx_.dialogs.show_message("ERROR", text);
-        done_ += static_cast<int>(rows.size());
-        return StageEnd::completed;
+// A plot of the turnover model: its events in order, then its end. Stopped after a year,
+// the plot's state is that of the year: it is simulated again up to there.
+StageEnd PlotSimulation::write_turnover_plot(PlotJob& job) {
+    if (job.simulated.valid()) {
+        using namespace std::chrono_literals;
+        while (job.simulated.wait_for(20ms) != std::future_status::ready)
+            ctx_.observer.process_events();
+        job.simulated.get();
+    } else {
+        job.outcome = simulate_turnover_plot(job.inputs, settings_);
     }
-    std::optional<PlotModel> model;
-    try {
-        SiteConstants site{};
-        const RunRow& r = rows.front();
-        if (pools_turn_over_) {
-            site = {r.corg, r.bd,   r.skelett, r.cif,  r.hsnk_lts, r.norg,
-                    r.fchw, r.fbio, r.clay,    r.silt, 0};
+    const PlotOutcome& o = job.outcome;
+    int years = 0;
+    for (const PlotEvent& e : o.events) {
+        switch (e.kind) {
+        case PlotEvent::Kind::line:
+            ctx_.message(e.text);
+            break;
+        case PlotEvent::Kind::dialog:
+            ctx_.dialogs.show_message(e.caption, e.text);
+            break;
+        case PlotEvent::Kind::year:
+            write_year(job.plot, e.z_jahr, e.result, e.n_years);
+            ++years;
+            if (e.new_row) advance_progress();
+            ctx_.observer.process_events();
+            if (stop_requested()) {
+                const PlotOutcome at_stop = simulate_turnover_plot(job.inputs, settings_, years);
+                ctx_.sim.om_state = at_stop.om_state;
+                write_driver_row(job.plot, at_stop.summary);
+                return StageEnd::stopped;
+            }
+            break;
         }
-        turnover_->non_bal.bind(1, plot);
-        site.non_bal = turnover_->non_bal.step() ? turnover_->non_bal.column(0).as_double() : 0.0;
-        turnover_->non_bal.reset();
-        model.emplace(site, *options);
-    } catch (const SoilError& e) {
-        ctx_.message(missing_data_text + std::to_string(plot) + ": " + e.what());
-        ctx_.dialogs.show_message("ERROR", missing_data_text + std::to_string(plot));
-        done_ += static_cast<int>(rows.size());
-        return StageEnd::completed;
     }
-    if (!load_initial_state(*model, rows.front())) {
-        done_ += static_cast<int>(rows.size());
-        return StageEnd::completed;
-    }
-    load_bats(plot);
-    last_input_year_ = 0;
-    const StageEnd end = repetitions(
-        rows, [&](const RunRow&, int k, int z_jahr) { simulate_year(*model, plot, k, z_jahr); });
-    ctx_.sim.om_state = model->om_state();
-    if (end == StageEnd::completed && last && ctx_.sim.scenario)
-        save_om_state(ctx_.conn, plot, last_z_jahr_, ctx_.sim.om_state);
-    if (end != StageEnd::ended) write_driver_row(plot, model->summary());
-    return end;
+    if (o.error) std::rethrow_exception(o.error);
+    done_ += o.left_out_rows;
+    if (!o.simulated) return StageEnd::completed;
+    ctx_.sim.om_state = o.om_state;
+    if (o.completed && job.last && ctx_.sim.scenario)
+        for (const std::string& failure :
+             save_om_state(ctx_.conn, job.plot, o.last_z_jahr, o.om_state))
+            ctx_.message(failure);
+    if (!o.completed) return StageEnd::ended;
+    write_driver_row(job.plot, o.summary);
+    return StageEnd::completed;
 }
 
-// The site data of the plot's first row; nothing when they cannot carry a simulation.
-std::optional<ModelOptions> PlotSimulation::usable_site(const RunRow& r) {
-    ModelOptions o;
-    o.parms = ctx_.sim.parms;
-    o.dyn_bd = ctx_.sim.dyn_bd;
-    o.dyn_lts = ctx_.sim.dyn_lts;
-    o.hassink = ctx_.sim.hassink;
-    o.pools_turn_over = pools_turn_over_;
-    if (pools_turn_over_ && !(r.corg * r.bd > 0 && r.cif >= 0 && r.bd > 0)) return std::nullopt;
-    return o;
+bool PlotSimulation::stop_requested() {
+    return ctx_.observer.stop_requested() || ctx_.sim.stop_run;
 }
 
-// A plot whose i_con names a source plot starts from that plot's saved state of the year
-// before its first year. A state that is missing or ambiguous is reported and the plot
-// left out, rather than starting it from whatever the previous plot left.
-bool PlotSimulation::load_initial_state(PlotModel& model, const RunRow& first) {
-    const std::string& i_con = first.i_con;
-    if (db::iequals(i_con, "obsval") || db::iequals(i_con, "null") || i_con.empty()) return true;
-    turnover_->saved_state.bind(1, first.year_0 - 1);
-    turnover_->saved_state.bind(2, db::Value(i_con));
-    std::vector<OmState> found;
-    while (turnover_->saved_state.step()) {
-        OmState s;
-        const auto at = [&](const char* c) {
-            return number_at(turnover_->saved_state, turnover_->saved_state.column_index(c), 0);
-        };
-        s.c_am = at("c_am");
-        s.c_sm = at("c_sm");
-        s.c_lts = at("c_lts");
-        s.cnr_am = at("cnr_am");
-        s.cnr_sm = at("cnr_sm");
-        s.cnr_lts = at("cnr_lts");
-        found.push_back(s);
-    }
-    turnover_->saved_state.reset();
-    if (found.size() != 1) {
-        ctx_.dialogs.show_message(no_state_caption, no_state_text);
-        ctx_.message("FL_ID " + std::to_string(first.fl_id) + ":" + no_state_text + "(i_con " +
-                     i_con + ", year " + std::to_string(first.year_0 - 1) +
-                     "); the plot is left out");
-        return false;
-    }
-    model.start_from(found.front());
-    return true;
-}
-
-// The plot's repetitions: the years of its rows, gaps filled with the preceding row's
-// year, then z_cnt more times from the year z_anf on.
+// The repetitions of a humus balance plot: the years of its rows, gaps filled with the
+// preceding row's year, then z_cnt more times from the year z_anf on.
 StageEnd PlotSimulation::repetitions(const std::vector<RunRow>& rows, const YearStep& year) {
     const int plot = rows.front().fl_id;
     const Simulator& sim = ctx_.sim;
@@ -233,87 +331,16 @@ StageEnd PlotSimulation::repetitions(const std::vector<RunRow>& rows, const Year
             }
             z_jahr = rep == 0 ? k : z_jahr + 1;
             year(gap ? rows[i - 1] : rows[i], k, z_jahr);
-            last_z_jahr_ = z_jahr;
             prev = k;
             if (!gap) {
                 ++i;
                 advance_progress();
             }
             ctx_.observer.process_events();
-            if (ctx_.observer.stop_requested() || ctx_.sim.stop_run) return StageEnd::stopped;
+            if (stop_requested()) return StageEnd::stopped;
         }
     }
     return StageEnd::completed;
-}
-
-void PlotSimulation::simulate_year(PlotModel& model, int plot, int k, int z_jahr) {
-    add_inputs(model, plot, k);
-    const YearResult y = model.year(year_bat(k));
-    write_year(plot, z_jahr, y, model.summary().n_years);
-}
-
-// The inputs of year k; a year without inputs gets those of the latest year that had some.
-void PlotSimulation::add_inputs(PlotModel& model, int plot, int k) {
-    const auto query = [&](int year) {
-        turnover_->inputs.bind(1, plot);
-        turnover_->inputs.bind(2, year);
-        return turnover_->inputs.step();
-    };
-    bool any = query(k);
-    if (any) {
-        last_input_year_ = k;
-    } else {
-        turnover_->inputs.reset();
-        any = query(last_input_year_);
-    }
-    const auto at = [&](std::size_t c, double if_missing) {
-        return number_at(turnover_->inputs, turnover_->input_columns[c], if_missing);
-    };
-    for (; any; any = turnover_->inputs.step()) {
-        FomInput in;
-        in.cops = at(0, 0);
-        if (!(in.cops > 0)) continue;
-        in.part = at(1, 0);
-        in.cnr_alt = at(2, 0);
-        in.pop = at(3, 1);
-        in.cnr = at(4, 0);
-        in.k = at(5, 0);
-        in.eta = at(6, 0);
-        in.mkd = static_cast<int>(at(7, 0));
-        in.item_ix = static_cast<int>(at(8, 0));
-        model.add_input(in);
-    }
-    turnover_->inputs.reset();
-}
-
-void PlotSimulation::load_bats(int plot) {
-    plot_bats_.clear();
-    bat_cursor_ = 0;
-    turnover_->bats.bind(1, plot);
-    const bool mixed = turnover_->bats.column_count() > 2;
-    while (turnover_->bats.step()) {
-        double bat = number_at(turnover_->bats, 1, 0);
-        if (mixed) {
-            const double t_level = number_at(turnover_->bats, 3, 0);
-            bat = (bat * (100 - t_level) + number_at(turnover_->bats, 2, 0) * t_level) / 100;
-        }
-        plot_bats_.push_back({static_cast<int>(number_at(turnover_->bats, 0, 0)), bat * f_bat_});
-    }
-    turnover_->bats.reset();
-}
-
-// The BAT of year k; a year without a row takes the row the cursor stands on. The cursor
-// moves on by one row every year.
-double PlotSimulation::year_bat(int k) {
-    double bat = 0;
-    auto found = std::find_if(plot_bats_.begin(), plot_bats_.end(),
-                              [k](const YearBat& b) { return b.yr == k; });
-    if (found != plot_bats_.end())
-        bat = found->bat;
-    else if (!plot_bats_.empty())
-        bat = plot_bats_[std::min(bat_cursor_, plot_bats_.size() - 1)].bat;
-    ++bat_cursor_;
-    return bat;
 }
 
 void PlotSimulation::write_year(int plot, int z_jahr, const YearResult& y, int n_years) {
@@ -324,7 +351,7 @@ void PlotSimulation::write_year(int plot, int z_jahr, const YearResult& y, int n
         zbv_->append({plot, z_jahr, y.c_min_total, y.c_min_fom, y.c_rep, y.c_ops, y.c_fom_in,
                       y.c_som, y.c_lts, y.c_hws, y.mkd_a, y.mkd_s, not_computed, not_computed,
                       not_computed});
-    const bool simulated = method_ == "TSM" && pools_turn_over_;
+    const bool simulated = method_ == "TSM" && settings_.options.pools_turn_over;
     sim_result_.append({plot, 7, z_jahr, n_years, number_or_null(round4(y.corg_sim), simulated)});
 }
 

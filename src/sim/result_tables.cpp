@@ -4,6 +4,7 @@
 #include "app/dialogs.h"
 #include "app/settings_store.h"
 #include "db/connection.h"
+#include "db/db_error.h"
 #include "db/text.h"
 
 #include <array>
@@ -126,16 +127,6 @@ constexpr std::array fom_state_columns{
     ResultColumn{"fom_k", "float", none, "decomposition rate"},
     ResultColumn{"fom_eta", "float", share, "share of decomposed C reaching SOM"},
 };
-
-// Begins a transaction unless the caller already runs one; commits on commit().
-bool execute_ignoring_failure(db::Statement& st, const std::vector<db::Value>& params) {
-    try {
-        st.execute(params);
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
 
 std::string format_local(const char* format) {
     const std::time_t now = std::time(nullptr);
@@ -265,14 +256,18 @@ ZbvStatus check_zbv_version(db::Connection& conn, app::Dialogs& dialogs,
                                                        "your old tsm_zbv table if necessary");
             return ZbvStatus::refused;
         }
-        conn.execute_ignoring_failure(" drop table tsm_zbv ");
+        db::drop_work_table(conn, "tsm_zbv");
     }
     if (conn.has_table(zbv.name)) return ZbvStatus::ready;
     conn.execute_ignoring_failure(create_statement(zbv));
     return conn.has_table(zbv.name) ? ZbvStatus::ready : ZbvStatus::unavailable;
 }
 
-void save_om_state(db::Connection& conn, int plot, int yr, const OmState& state) {
+std::vector<std::string> save_om_state(db::Connection& conn, int plot, int yr,
+                                       const OmState& state) {
+    std::vector<std::string> failures;
+    const std::string where =
+        "OM state of FL_ID " + std::to_string(plot) + ", year " + std::to_string(yr) + " not saved";
     db::Transaction bulk(conn, true);
     conn.prepare(" DELETE  * FROM som_state where fl_id=?").execute({plot});
     try {
@@ -280,29 +275,32 @@ void save_om_state(db::Connection& conn, int plot, int yr, const OmState& state)
                      "values (?, ?, ?, ?, ?, ?, ?, ?)")
             .execute({plot, yr, state.c_am, state.c_sm, state.c_lts, state.cnr_am, state.cnr_sm,
                       state.cnr_lts});
-    } catch (const std::exception&) {
-        // A state that cannot be stored does not stop the run.
+    } catch (const db::Error& e) {
+        failures.push_back(where + " (som_state): " + e.what());
     }
     if (!state.fom.empty()) {
         conn.prepare(" DELETE  * FROM fom_state where fl_id=?").execute({plot});
-        std::optional<db::Statement> insert;
         try {
-            insert.emplace(
+            db::Statement insert =
                 conn.prepare(" insert into fom_state "
                              "(fl_id,yr,nr,fom_c,fom_crflx,fom_cnr,fom_k,fom_eta,fom_ix ) "
-                             "values (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        } catch (const std::exception&) {
-            // Every single insert would fail: nothing to store.
-        }
-        int nr = 0;
-        for (const FomClassState& f : state.fom) {
-            ++nr;
-            if (insert)
-                execute_ignoring_failure(
-                    *insert, {plot, yr, nr, f.cops, f.repflx, f.cnr, f.k, f.eta, f.item_ix});
+                             "values (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            int nr = 0;
+            for (const FomClassState& f : state.fom) {
+                ++nr;
+                try {
+                    insert.execute({plot, yr, nr, f.cops, f.repflx, f.cnr, f.k, f.eta, f.item_ix});
+                } catch (const db::Error& e) {
+                    failures.push_back(where + " (fom_state, class " + std::to_string(nr) +
+                                       "): " + e.what());
+                }
+            }
+        } catch (const db::Error& e) {
+            failures.push_back(where + " (fom_state): " + e.what());
         }
     }
     bulk.commit();
+    return failures;
 }
 
 bool protocol_table_available(db::Connection& conn) {

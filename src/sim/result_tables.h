@@ -3,6 +3,7 @@
 #pragma once
 
 #include "db/statement.h"
+#include "model/model_types.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -21,9 +22,6 @@ class Connection;
 }
 
 namespace sim {
-
-// Marker of a quantity that a method does not compute.
-inline constexpr double not_computed = -99.0;
 
 // One column of a result table: its name as the readers spell it, the type it is
 // created with, its unit ("" for keys and counts) and what it holds.
@@ -100,27 +98,12 @@ enum class ZbvStatus {
 ZbvStatus check_zbv_version(db::Connection& conn, app::Dialogs& dialogs,
                             app::SettingsStore& settings, const std::string& last_version);
 
-// One class of fresh organic matter as the model keeps it.
-struct FomClassState {
-    int item_ix = 0;   // organic input item
-    double cops = 0;   // C left in the class, kg C/ha
-    double repflx = 0; // C passed from the class into SOM so far, kg C/ha
-    double cnr = 0;    // C/N ratio
-    double k = 0;      // decomposition rate
-    double eta = 0;    // share of the decomposed C that reaches SOM
-};
-
-// The end state of a simulated year: the SOM pools and the FOM classes in list order.
-// Value-initialised it is the state before any run (all zero, no classes).
-struct OmState {
-    double c_am = 0, c_sm = 0, c_lts = 0;       // active, stabilised, LTS pool, kg C/ha
-    double cnr_am = 0, cnr_sm = 0, cnr_lts = 0; // their C/N ratios
-    std::vector<FomClassState> fom;
-};
-
-// Stores state under the plot and year, replacing the plot's earlier saved state.
-// Failing inserts are ignored; the FOM classes are replaced only when there are some.
-void save_om_state(db::Connection& conn, int plot, int yr, const OmState& state);
+// Stores state under the plot and year, replacing the plot's earlier saved state. A row
+// that cannot be stored does not stop the run: the lines returned name each one with the
+// database's message, for the message list. The FOM classes are replaced only when there
+// are some.
+std::vector<std::string> save_om_state(db::Connection& conn, int plot, int yr,
+                                       const OmState& state);
 
 // The plot and year under which the simulator's "save OM state" button stores the state.
 inline constexpr int button_state_plot = 0;

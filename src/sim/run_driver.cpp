@@ -4,7 +4,7 @@
 #include "app/run_lock.h"
 #include "db/db_error.h"
 #include "db/statement_file.h"
-#include "sim/bat.h"
+#include "model/bat.h"
 #include "sim/plot_selection.h"
 #include "sim/run_input_checks.h"
 #include "sim/soil_properties.h"
@@ -64,9 +64,10 @@ void enable_controls(Simulator& sim) {
 }
 
 void prepare_work_tables(RunContext& ctx) {
-    ctx.conn.execute_ignoring_failure(" create table tmp_time_scen (fl_id int, yr int ) ");
-    ctx.conn.execute_ignoring_failure(" create index fdix2 on field_description (fl_id) ");
-    ctx.conn.execute_ignoring_failure(" create index fdix on field_description (climate_id) ");
+    if (!ctx.conn.has_table("tmp_time_scen"))
+        ctx.conn.execute(" create table tmp_time_scen (fl_id int, yr int ) ");
+    db::create_index_if_missing(ctx.conn, " create index fdix2 on field_description (fl_id) ");
+    db::create_index_if_missing(ctx.conn, " create index fdix on field_description (climate_id) ");
     if (!ctx.conn.has_table("sim_result"))
         ctx.conn.execute(" create table sim_result (fl_id int, m_ix int, year_ int,  year_num "
                          "int, sim_value double) ");
@@ -144,7 +145,7 @@ void remove_earlier_results(db::Connection& conn) {
     if (conn.has_table("tsm_nresult")) conn.execute(remove_nresult);
     if (conn.has_table("tsm_zbv")) conn.execute(remove_zbv);
     if (conn.has_table("sim_result")) conn.execute(remove_sim_result);
-    conn.execute_ignoring_failure(remove_str_result);
+    if (conn.has_table("str_result")) conn.execute(remove_str_result);
     all_at_once.commit();
 }
 

@@ -59,6 +59,12 @@ void read_settings(Simulator& sim, const app::SettingsStore& store) {
     sim.dyn_lts = flag_or_false(store, "dyn_lts");
     sim.dyn_bd = flag_or_false(store, "dyn_bd");
     sim.hassink = flag_or_false(store, "hassink", 1);
+    // Threads of the final stage: one per core unless the value says otherwise.
+    try {
+        sim.threads = store.has_value("threads") ? store.read_integer("threads") : 0;
+    } catch (const app::SettingsError&) {
+        sim.threads = 0;
+    }
 }
 
 void set_first_start_values(Simulator& sim, const std::string& current_dir) {
@@ -83,6 +89,7 @@ void apply_command_line(Simulator& sim, const app::SimulatorStart& start) {
     if (start.methode) sim.methode = *start.methode;
     if (start.z_cnt) sim.z_cnt = *start.z_cnt;
     if (start.z_anf) sim.z_anf = *start.z_anf;
+    if (start.threads) sim.threads = *start.threads;
     if (start.soil_scheme) sim.soil_scheme = *start.soil_scheme;
     if (start.interpol) sim.interpol = *start.interpol;
     sim.nowait = start.nowait;

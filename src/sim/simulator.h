@@ -8,6 +8,7 @@
 #include "app/settings_store.h"
 #include "app/tsm_settings.h"
 #include "db/connection.h"
+#include "model/model_types.h"
 #include "sim/result_tables.h"
 #include "sim/run_observer.h"
 
@@ -17,16 +18,6 @@
 #include <vector>
 
 namespace sim {
-
-// The model parameters of the turnover model, as read from the first row of srbaparm.
-struct ModelParameters {
-    double ks = 0.0009;  // _ks: decay constant of the stable pool (K_STAB)
-    double km = 0.00556; // _km: decay constant of the active OM pool (K_AOS)
-    double ka = 0.00032; // _ka: decay constant of the active pool (K_AKT)
-    double cnrsom = 8.5; // _cnrsom: C/N ratio of soil organic matter (CNR_OBS)
-    double hpwp = 50000; // _hpwp: suction at the wilting point, hPa (H_PWP)
-    double hfc = 63.09;  // _hfc: suction at field capacity, hPa (H_FC)
-};
 
 // The simulator window's fields and the state of its controls.
 struct Simulator {
@@ -48,6 +39,7 @@ struct Simulator {
     bool sim_prot = false;       // write the run protocol
     int run_id = 0;              // run number of the protocol
     bool uncas_mode = false;     // "UNCAS", read by the final stage
+    int threads = 0;             // threads that simulate plots in the final stage; 0: one per core
     bool auto_mode = false;      // "GO": run at activation
     bool running = false;        // a run was requested and has not finished
     bool nowait = false;         // end the program once activation is over

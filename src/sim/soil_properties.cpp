@@ -4,9 +4,9 @@
 #include "app/dialogs.h"
 #include "db/connection.h"
 #include "db/text.h"
-#include "sim/pedotransfer.h"
+#include "model/pedotransfer.h"
+#include "model/soil_classes.h"
 #include "sim/run_observer.h"
-#include "sim/soil_classes.h"
 
 #include <array>
 #include <cstdint>
@@ -292,7 +292,7 @@ PoreSizes read_pore_sizes(db::Connection& c) {
 void build_soil_prop(db::Connection& c, const SoilSettings& settings, RunObserver& observer,
                      app::Dialogs& dialogs) {
     const PoreSizes pores = read_pore_sizes(c);
-    c.execute_ignoring_failure("drop table tmp_soil_prop");
+    db::drop_work_table(c, "tmp_soil_prop");
     const int count = c.execute(soil_statement(c, settings));
     observer.message("tmp soil :" + std::to_string(count));
     observer.message("checking soil properties");

@@ -62,14 +62,6 @@ bool z_grubbs_complete(db::Connection& c) {
     return n.as_int() == max_grubbs_group;
 }
 
-// Removes a work table before it is rebuilt. A table that stays would be read as the
-// result of this run, so the run stops instead.
-void drop_work_table(db::Connection& c, const std::string& table) {
-    if (c.execute_ignoring_failure("drop table " + table) || !c.has_table(table)) return;
-    throw db::Error("The work table '" + table +
-                    "' cannot be removed; the outlier indication is not renewed.");
-}
-
 } // namespace
 
 double z_grubbs(int n) {

@@ -41,7 +41,7 @@ db::Dataset open_for(db::Connection& c, std::int64_t plot, const std::string& st
 // Drops a work table (it may not exist) and builds it anew; a failure names the plot.
 void rebuild_work_table(db::Connection& c, std::int64_t plot, const char* table,
                         const std::string& statement) {
-    c.execute_ignoring_failure(std::string("drop table ") + table);
+    db::drop_work_table(c, table);
     try {
         c.execute(statement);
     } catch (const db::Error& e) {

@@ -11,7 +11,7 @@ namespace stats {
 namespace {
 
 void rebuild_table(db::Connection& c, const std::string& table, const std::string& statement) {
-    c.execute_ignoring_failure("drop table  " + table);
+    db::drop_work_table(c, table);
     try {
         c.execute(statement);
     } catch (const db::Error& e) {

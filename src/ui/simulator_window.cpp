@@ -233,8 +233,9 @@ void TtsmadoForm1::press_database() {
 void TtsmadoForm1::press_save_om_state() {
     if (!env_.connection) return;
     guarded([&] {
-        sim::save_om_state(*env_.connection, sim::button_state_plot, sim::button_state_year,
-                           sim_.om_state);
+        for (const std::string& failure : sim::save_om_state(
+                 *env_.connection, sim::button_state_plot, sim::button_state_year, sim_.om_state))
+            message(failure);
     });
 }
 
@@ -309,7 +310,9 @@ void TtsmadoForm1::hand_over(bool power) {
             QCoreApplication::processEvents();
         }
     } else {
-        while (sim_.running && isVisible()) QCoreApplication::processEvents();
+        // The run clears running from within an event: sleep until the next one arrives.
+        while (sim_.running && isVisible())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         close();
     }
     sim_.singlemode = false;

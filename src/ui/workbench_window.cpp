@@ -5,8 +5,11 @@
 #include "db/text.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/management_entry_panel.h"
 #include "ui/nbalance_window.h"
+#include "ui/observation_entry_panel.h"
 #include "ui/query_grid.h"
+#include "ui/raw_table_panel.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "workbench/drag_copy.h"
@@ -87,6 +90,16 @@ template <class F> void Trange_select::guarded(F&& f) {
     } catch (const std::exception& e) {
         env_.dialogs.show_message("error", e.what());
     }
+}
+
+void Trange_select::open_item_view(std::int64_t kind, std::int64_t item_ix) {
+    guarded([&] {
+        if (!item_views_) item_views_ = std::make_unique<ItemParameterViews>();
+        if (kind == workbench::crop_kind)
+            item_views_->crop.show_item(conn(), item_ix);
+        else
+            item_views_->amendment.show_item(conn(), item_ix);
+    });
 }
 
 // ---- life cycle -------------------------------------------------------------------------
@@ -181,6 +194,7 @@ void Trange_select::apply_regional_mode() {
     const bool regional = env_.state.regional_mode;
     f_.reg_state = workbench::regional_state_text(regional);
     actions_ = workbench::load_actions(conn(), workbench::action_list_statement(regional));
+    management_entry_->load_lists(conn(), actions_);
     fields_.at("Edit2")->setVisible(regional);
     share_label_->setVisible(regional);
     const int part = management_grid_->columnCount() - 1;
@@ -219,6 +233,8 @@ void Trange_select::rebuilt_treeview(int mode) {
         actions_ =
             workbench::load_actions(c, workbench::action_list_statement(env_.state.regional_mode));
         items_ = workbench::load_items(c, workbench::all_items_statement());
+        management_entry_->load_lists(c, actions_);
+        observation_entry_->load_lists(c);
         workbench::TreeOptions options;
         options.db_f_name = env_.state.db_f_name;
         options.power = env_.state.power;
@@ -403,6 +419,7 @@ void Trange_select::item_click(Qt::KeyboardModifiers shift) {
 void Trange_select::open_tables(const std::string& location) {
     f_.help_filter = "location=" + db::quoted(location, '\'');
     show_query(*raw_grid_, conn(), "select * from field_description where " + f_.help_filter);
+    raw_rows_->show_plot_rows();
     table_panel_->show();
     table_panel_->raise();
 }
@@ -482,13 +499,23 @@ void Trange_select::show_lists(const workbench::PlotLoad& load) {
     fill_grid(management_grid_,
               {"year", "day", "month", "action", "item", "amount", "unit", "part"}, rows);
     management_grid_->setColumnHidden(7, !env_.state.regional_mode);
+    management_entry_->set_rows(load.fl_id, load.management);
     rows.clear();
     for (const workbench::MeasurementRow& m : load.measurements)
         rows.push_back({m.datum.as_text(), m.tag.as_text(), m.mon.as_text(),
-                        std::to_string(m.year_number), std::to_string(m.m_ix), m.m_wert.as_text(),
-                        m.vrnz.as_text()});
+                        std::to_string(m.year_number),
+                        workbench::property_name(observation_entry_->properties(), m.m_ix),
+                        m.m_wert.as_text(), m.vrnz.as_text()});
     fill_grid(measurement_grid_,
               {"year", "day", "month", "year number", "property", "value", "variance"}, rows);
+    observation_entry_->set_rows(load.fl_id, load.measurements);
+}
+
+// After a write of the edit forms: the active plot is shown again on the same page.
+void Trange_select::reload_plot() {
+    if (!f_.active_item) return;
+    f_.a_item = f_.active_item;
+    item_click(Qt::ShiftModifier);
 }
 
 QWidget* Trange_select::front_panel() const {

@@ -9,6 +9,7 @@
 #include "app/program_state.h"
 #include "app/settings_store.h"
 #include "db/connection.h"
+#include "ui/parameter_views.h"
 #include "ui/workbench_icons.h"
 #include "workbench/action_list.h"
 #include "workbench/choice_lists.h"
@@ -37,6 +38,9 @@ class QTreeWidgetItem;
 
 namespace ui {
 
+class ManagementEntryPanel;
+class ObservationEntryPanel;
+class RawTablePanel;
 class RegioModeDialog;
 class Tfrm_nbalance;
 class WorkbenchTree;
@@ -87,9 +91,9 @@ public:
     // "shift plots  FL_ID", "shift experiment ID", "create a new experiment", "database
     // simulation", "Update-Statistics", "add a new plot", "delete active plot", "move
     // active plot", "copy plot", "delete plot", "update changes", "model run (plot)",
-    // "model run for selection"; "soil label" (a double click on the label "soil") and "soil
-    // list" (a right press on the soil list). An entry without a hook reports that it is not
-    // part of this version yet.
+    // "model run for selection"; "soil label" (a double click on the label "soil"), "soil
+    // list" (a right press on the soil list) and "weather" (a double click on the label
+    // "weather"). An entry without a hook reports that it is not part of this version yet.
     using Hook = std::function<void(Trange_select&)>;
     // The evaluation of one plot in a phase (a click: phase 0; a statistics rebuild:
     // phase_select).
@@ -149,6 +153,9 @@ public:
     QTableWidget* management_grid() const { return management_grid_; }
     QTableWidget* measurement_grid() const { return measurement_grid_; }
     QTableWidget* raw_grid() const { return raw_grid_; }
+    ManagementEntryPanel* management_entry() const { return management_entry_; }
+    ObservationEntryPanel* observation_entry() const { return observation_entry_; }
+    RawTablePanel* raw_rows() const { return raw_rows_; }
     QLabel* title_label(int page_index) const;
     QLabel* label(const std::string& english) const; // a caption label of the Basic-Info page
     QLineEdit* field(const std::string& name) const; // Edit2, Edit4, Edit6 ... fda_comment
@@ -193,6 +200,7 @@ private:
     void click_plot(QTreeWidgetItem* item, Qt::KeyboardModifiers shift, int remembered);
     void show_plot(const workbench::PlotLoad& load);
     void show_lists(const workbench::PlotLoad& load);
+    void reload_plot();
     void open_tables(const std::string& location);
     void set_page_visible(int index, bool visible);
     void apply_mode_pages();
@@ -205,6 +213,8 @@ private:
     void open_nbalance();
     void open_context_menu(QTreeWidgetItem* item, QPoint global);
     template <class F> void guarded(F&& f);
+    // The crop or amendment view of an item of the management form's list.
+    void open_item_view(std::int64_t kind, std::int64_t item_ix);
 
     WorkbenchEnvironment env_;
     WorkbenchFields f_;
@@ -228,6 +238,10 @@ private:
     QTableWidget* management_grid_ = nullptr;
     QTableWidget* measurement_grid_ = nullptr;
     QTableWidget* raw_grid_ = nullptr;
+    ManagementEntryPanel* management_entry_ = nullptr;
+    ObservationEntryPanel* observation_entry_ = nullptr;
+    RawTablePanel* raw_rows_ = nullptr;
+    std::unique_ptr<ItemParameterViews> item_views_; // crop and amendment views, made on first use
     std::map<int, QLabel*> titles_;
     std::map<std::string, QLabel*> labels_;
     std::map<std::string, QLineEdit*> fields_;

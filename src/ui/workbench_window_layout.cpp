@@ -1,12 +1,16 @@
 // workbench_window_layout.cpp --- the controls of the workbench, their captions in both
 // languages, its context menus, and what its creation hides.
+#include "ui/management_entry_panel.h"
 #include "ui/mouse_hook.h"
+#include "ui/observation_entry_panel.h"
+#include "ui/raw_table_panel.h"
 #include "ui/regio_mode_dialog.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -171,6 +175,8 @@ QWidget* Trange_select::make_basic_info() {
     on_mouse(labels_.at("soil"), QEvent::MouseButtonDblClick, Qt::LeftButton,
              [this] { run_hook("soil label"); });
     on_mouse(soil_, QEvent::MouseButtonPress, Qt::RightButton, [this] { run_hook("soil list"); });
+    on_mouse(labels_.at("weather"), QEvent::MouseButtonDblClick, Qt::LeftButton,
+             [this] { run_hook("weather"); });
     form->addRow(site_panel_);
 
     run_panel_ = new QWidget;
@@ -212,7 +218,14 @@ QWidget* Trange_select::make_list_page(int page_index, QTableWidget*& grid) {
     titles_[page_index] = title;
     layout->addWidget(title);
     grid = make_grid(page_index == page::management ? "management_grid" : "measurement_grid");
-    layout->addWidget(grid);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    auto* body = new QHBoxLayout;
+    body->addWidget(grid, 1);
+    layout->addLayout(body);
+    // The edit form beside the list writes through the shared connection and shows the
+    // plot again afterwards.
+    const EntryPanelEnvironment entry{[this]() -> db::Connection& { return conn(); }, env_.dialogs,
+                                      env_.state, [this] { reload_plot(); }};
     if (page_index == page::management) {
         auto* share = new QHBoxLayout;
         share_label_ = new QLabel("FLA%=");
@@ -223,6 +236,13 @@ QWidget* Trange_select::make_list_page(int page_index, QTableWidget*& grid) {
         share->addWidget(e);
         share->addStretch();
         layout->addLayout(share);
+        management_entry_ = new ManagementEntryPanel(entry, grid, e);
+        management_entry_->set_item_view(
+            [this](std::int64_t kind, std::int64_t item_ix) { open_item_view(kind, item_ix); });
+        body->addWidget(management_entry_);
+    } else {
+        observation_entry_ = new ObservationEntryPanel(entry, grid);
+        body->addWidget(observation_entry_);
     }
     return page;
 }
@@ -278,7 +298,12 @@ QWidget* Trange_select::make_table_panel() {
     panel->setObjectName("Panel1");
     auto* layout = new QVBoxLayout(panel);
     raw_grid_ = make_grid("raw_grid");
-    layout->addWidget(raw_grid_);
+    raw_grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    layout->addWidget(raw_grid_, 1);
+    raw_rows_ = new RawTablePanel(
+        {[this]() -> db::Connection& { return conn(); }, env_.dialogs, env_.state, [] {}},
+        raw_grid_);
+    layout->addWidget(raw_rows_, 1);
     return panel;
 }
 

@@ -4,7 +4,9 @@
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/text.h"
+#include "workbench/measurement_entry.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace workbench {
@@ -33,8 +35,16 @@ void decide_run_and_years(PlotLoad& load, const Tsrb_item& item, const PlotLoadC
         load.first_year_field = std::to_string(load.first_year);
         load.start_year_field = load.first_year_field;
     }
-    if (!load.measurements.empty() && load.measurements.front().year_number == 0) {
-        const std::string year = load.measurements.front().datum.as_text();
+    // The first year is that of the initial organic carbon value; the list is ordered by
+    // year number, so demoted initial values (-99) come before it.
+    auto initial = std::find_if(
+        load.measurements.begin(), load.measurements.end(),
+        [](const MeasurementRow& m) { return m.year_number == 0 && m.m_ix == carbon_property; });
+    if (initial == load.measurements.end())
+        initial = std::find_if(load.measurements.begin(), load.measurements.end(),
+                               [](const MeasurementRow& m) { return m.year_number >= 0; });
+    if (initial != load.measurements.end() && initial->year_number == 0) {
+        const std::string year = initial->datum.as_text();
         load.first_year_field = year;
         load.start_year_field = year;
         load.selection_start_year = year;

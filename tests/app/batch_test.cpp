@@ -1,6 +1,6 @@
 // The console program's commands: new databases and statement files.
-#include "programs/batch_commands.h"
 #include "db/connection.h"
+#include "programs/batch_commands.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -50,6 +50,37 @@ TEST(Batch, SqlPrintsTheLastQueryAsTabSeparatedText) {
     EXPECT_EQ(bad.code, 1);
     EXPECT_NE(bad.err.find("no such table"), std::string::npos) << bad.err;
     EXPECT_NE(bad.err.find("select * from nosuchtable"), std::string::npos) << bad.err;
+}
+
+// Each file runs in one transaction: a failure undoes it all; only failing DROPs go on.
+TEST(Batch, SqlFilesChangeAllOrNothing) {
+    test::TempDir dir;
+    const std::string db = (dir / "demo.db").string();
+    ASSERT_EQ(batch({"new", db, "--demo"}).code, 0);
+    const BatchRun fresh =
+        batch({"sql", db, "-"}, "drop table x\ngo\ncreate table x (a int)\ngo\n"
+                                "insert into x values (1)\ngo\nselect * from x\n");
+    EXPECT_EQ(fresh.code, 0) << fresh.err;
+    EXPECT_EQ(fresh.out, "a\n1\n");
+    EXPECT_NE(fresh.err.find("line 1: failure ignored: no such table: x"), std::string::npos)
+        << fresh.err;
+
+    const auto rows = [&](const std::string& table) {
+        return db::Connection(db).scalar("select count(*) from " + table).as_int();
+    };
+    const auto climate = rows("climate_data");
+    const std::vector<std::pair<std::string, std::string>> failing = {
+        {"delete from climate_data\nwhere climate_id = 2  # Rhine\n", "line 2"},
+        {"delete from site_state\ngo\nupdate nosuch set comment=\"dropout\"\n", "line 3"},
+    };
+    for (const auto& [script, line] : failing) {
+        const BatchRun r = batch({"sql", db, "-"}, script);
+        EXPECT_EQ(r.code, 1) << script;
+        EXPECT_NE(r.err.find(line), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("Nothing was changed"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(rows("climate_data"), climate);
+    EXPECT_EQ(rows("site_state"), 11);
 }
 
 TEST(Batch, UsageErrors) {

@@ -1,5 +1,6 @@
 // startup_test.cpp --- initialisation file, command-line rules and the launcher's start-up.
 #include "app/command_line.h"
+#include "app/first_start.h"
 #include "app/ini_file.h"
 #include "app/settings_store.h"
 #include "app/startup.h"
@@ -47,6 +48,7 @@ std::string changed(const SimulatorStart& s) {
     if (s.post_processing != d.post_processing) put("post_processing", s.post_processing);
     if (s.uncas_mode != d.uncas_mode) put("uncas_mode", s.uncas_mode);
     if (s.sel_id != d.sel_id) put("sel_id", s.sel_id);
+    if (s.threads) put("threads", *s.threads);
     return out.str();
 }
 
@@ -87,6 +89,8 @@ TEST(SimulatorArgs, EachRuleAndItsTest) {
         {{"POQ=post.sql", "POQ=missing.sql"}, ""},
         {{"UNCAS"}, "uncas_mode=1"},
         {{"ID=-12"}, "sel_id=-12"},
+        {{"THREADS=4"}, "threads=4"},
+        {{"threads=1"}, "threads=1"},
         {{"RC=2", "RC=7", "ID=1", "ID=2"}, "z_cnt=7 sel_id=2"},
         {{"DB=x.mdb", "S+", "ORV", "REGIO"}, ""},
     };
@@ -109,6 +113,7 @@ TEST(SimulatorArgs, NumberThatIsNoNumberOrOutOfRangeNamesTheParameter) {
         {"ID=101;drop table x", "ID=101;drop table x: '101;drop table x' is not a whole number"},
         {"ID=101 or 1=1", "ID=101 or 1=1: '101 or 1=1' is not a whole number"},
         {"ID=99999999999", "ID=99999999999: '99999999999' is not a whole number"},
+        {"THREADS=two", "THREADS=two: 'two' is not a whole number"},
     };
     for (const auto& [arg, message] : cases) {
         try {
@@ -268,9 +273,9 @@ protected:
 
     void write_ini(const std::string& text) { std::ofstream(app::ini_path(dir.path())) << text; }
 
+    // A settings key of an earlier start, complete but for what a test leaves out.
     void existing_key(const std::string& database = "c:\\data\\last.mdb") {
-        store.create_key();
-        store.write_string("database", database);
+        app::write_first_start_values(store, database, "c:\\data");
         store.write_string("language", "E");
     }
 

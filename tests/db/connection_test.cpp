@@ -4,6 +4,9 @@
 #include "test_support.h"
 
 #include <fstream>
+#include <functional>
+#include <sqlite3.h>
+#include <vector>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -86,6 +89,36 @@ TEST(Connection, FailuresIgnoredOnlyWhenAsked) {
     db::Connection c = db::Connection::create(dir / "s.db");
     EXPECT_FALSE(c.execute_ignoring_failure("drop table tmp_bat"));
     EXPECT_THROW(c.execute("drop table tmp_bat"), db::Error);
+}
+
+// A work table or index that is missing (or there already) is the expected case; a database
+// that refuses the change is not, and its own message reaches the caller.
+TEST(Connection, WorkTablesAndIndexesIgnoreOnlyTheExpectedCase) {
+    test::TempDir dir;
+    db::Connection c = db::Connection::create(dir / "w.db");
+    EXPECT_NO_THROW(db::drop_work_table(c, "tmp_bat"));
+    c.execute("create table tmp_bat (fl_id int)");
+    EXPECT_TRUE(db::create_index_if_missing(c, " create index bat_ix on tmp_bat (fl_id) "));
+    EXPECT_FALSE(db::create_index_if_missing(c, " create index BAT_IX on tmp_bat (fl_id) "));
+    EXPECT_THROW(db::create_index_if_missing(c, "create index other_ix on no_table (x)"),
+                 db::Error);
+
+    db::Connection other(dir / "w.db");
+    other.execute_native("BEGIN EXCLUSIVE");
+    sqlite3_busy_timeout(c.handle(), 20);
+    for (const auto& locked_change : std::vector<std::function<void()>>{
+             [&] { db::drop_work_table(c, "tmp_bat"); },
+             [&] { db::create_index_if_missing(c, "create index bat_ix2 on tmp_bat (fl_id)"); }}) {
+        try {
+            locked_change();
+            ADD_FAILURE() << "a locked database went unnoticed";
+        } catch (const db::Error& e) {
+            EXPECT_NE(std::string(e.what()).find("locked"), std::string::npos) << e.what();
+        }
+    }
+    other.execute_native("ROLLBACK");
+    db::drop_work_table(c, "tmp_bat");
+    EXPECT_FALSE(c.has_table("tmp_bat"));
 }
 
 TEST(Connection, TransactionRollsBackUnlessCommitted) {

@@ -44,4 +44,13 @@ for dir in "$src"/*/; do
         fi
     done < <(grep -rnE '^[[:space:]]*#include "[a-z_]+/' "$dir" --include='*.h' --include='*.cpp')
 done
+# The model core computes on plain values: of the database layer it may use only the value
+# and text helpers, and it knows neither SQLite nor Qt.
+if [ -d "$src/model" ]; then
+    while IFS=: read -r file line text; do
+        echo "${file#"$src"/}:$line: the model core includes $text"
+        bad=1
+    done < <(grep -rnE '^[[:space:]]*#include ([<"](Q|sqlite3)|"db/)' "$src/model" \
+        --include='*.h' --include='*.cpp' | grep -vE '"db/(value|text)\.h"')
+fi
 exit $bad

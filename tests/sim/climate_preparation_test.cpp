@@ -197,6 +197,27 @@ INSTANTIATE_TEST_SUITE_P(
                       "[year]=2003",
                       "delete from climate_data where climate_id=1 and [year] in (0, 2003)"));
 
+// A station without weather (none at all, or only a record of Nulls) stops the run at once
+// with a message naming the station and the plot; it does not run on made-up climate.
+TEST_F(ClimatePreparationTest, StationWithoutWeatherStopsTheRunNamingIt) {
+    c.execute("insert into climate_station (climate_id, station) values (7, 'Empty')");
+    c.execute("update field_description set climate_id=7 where fl_id=105");
+    const std::string message = "ERROR: no climate data: The climate station \"Empty\" "
+                                "(climate_id 7) of plot FL_ID 105 has no weather data. Enter or "
+                                "import its weather first.";
+    for (const char* weather : {"delete from climate_data where climate_id=7",
+                                "insert into climate_data (climate_id, [year]) values (7, 0)"}) {
+        c.execute(weather);
+        dialogs.shown.clear();
+        sim::time_frame(ctx);
+        prepare_soil();
+        EXPECT_THROW(sim::climate_bat(ctx, coefficients.nodes()), sim::SoilStop) << weather;
+        EXPECT_EQ(dialogs.shown, std::vector<std::string>{message}) << weather;
+        EXPECT_FALSE(c.has_table("eff_climate")) << weather;
+        c.execute_ignoring_failure("drop table eff_climate");
+    }
+}
+
 TEST_F(ClimatePreparationTest, TwoInitialCarbonRowsStopTheRun) {
     c.execute("insert into measurements (fl_id, [year], year_number, m_ix, meas_value) "
               "values (101, 2001, 0, 7, 1.5)");

@@ -1,14 +1,15 @@
 // final_stage_test.cpp --- the final stage of a TSM run on hand-made work tables: the
 // plot loop, its years, gaps, repetitions, start states, stops and result rows.
 #include "db/new_database.h"
+#include "model/som_model.h"
 #include "scripted_dialogs.h"
 #include "sim/final_stage.h"
-#include "sim/som_model.h"
 #include "test_support.h"
 
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -178,6 +179,74 @@ TEST_F(FinalStageTest, StopRunEndsAfterTheCurrentYearWithoutReport) {
     EXPECT_FALSE(simulator.assessment);
     EXPECT_TRUE(listed("tsm running"));
     EXPECT_NE(simulator.messages.back().rfind("job finished", 0), 0u);
+}
+
+// Stops the run at its n-th plot-year and notes a call from any thread but the one that
+// created it.
+class StoppingObserver : public sim::RecordingObserver {
+public:
+    explicit StoppingObserver(int stop_at) : years_left_(stop_at) {}
+    void message(const std::string& line) override {
+        note_thread();
+        RecordingObserver::message(line);
+    }
+    void progress(int position, int) override {
+        note_thread();
+        if (position > 0 && --years_left_ == 0) stop = true;
+    }
+    void process_events() override { note_thread(); }
+    bool stop_requested() override {
+        note_thread();
+        return stop;
+    }
+    bool called_from_elsewhere = false;
+
+private:
+    void note_thread() { called_from_elsewhere |= std::this_thread::get_id() != owner_; }
+    int years_left_;
+    std::thread::id owner_ = std::this_thread::get_id();
+};
+
+TEST_F(FinalStageTest, WorkerThreadsWriteWhatOneThreadWritesAndStopWhereItStops) {
+    add_plot(1, {2000, 2001, 2002, 2003});
+    add_plot(2, {2000, 2001, 2003});          // a gap
+    add_plot(3, {2000, 2001}, "obsval", 0.0); // unusable: a message box
+    add_plot(4, {2000, 2001, 2001, 2002});    // a repeated year
+    add_plot(5, {2000, 2001, 2002}, "5");     // no saved state
+    for (int p = 6; p <= 12; ++p) add_plot(p, {2000, 2001, 2002, 2003, 2004});
+    c.execute("insert into opstab values (7, 2002, 900, 50, 0.3, 0.4, 12, 14, 120, 1)");
+    simulator.scenario = true;
+    // Everything the run leaves behind, in the order it was written or shown.
+    const auto run_with = [&](int threads, int stop_at) {
+        for (const char* t : {"sim_result", "tsm_nresult", "tsm_zbv", "tsm_driver", "som_state"})
+            c.execute_ignoring_failure(std::string("delete from ") + t);
+        simulator.messages.clear();
+        simulator.om_state = {};
+        dialogs.shown.clear();
+        simulator.threads = threads;
+        StoppingObserver stopping(stop_at);
+        sim::RunContext stopping_ctx{c, simulator, stopping, dialogs, state};
+        sim::run_final_stage(stopping_ctx, "TSM", &settings);
+        EXPECT_FALSE(stopping.called_from_elsewhere) << threads << " threads";
+        std::string all;
+        for (const char* t : {"sim_result", "tsm_nresult", "tsm_zbv", "tsm_driver", "som_state"})
+            all += test::rows(c, std::string("select * from ") + t + " order by rowid");
+        for (const std::string& line : simulator.messages)
+            if (line.rfind("job finished", 0) != 0) all += line + "\n";
+        for (const std::string& shown : dialogs.shown) all += shown + "\n";
+        return all + std::to_string(simulator.om_state.c_am) + " " +
+               std::to_string(simulator.om_state.fom.size());
+    };
+    for (const int stop_at : {0, 6, 30}) {
+        const std::string one = run_with(1, stop_at);
+        EXPECT_EQ(run_with(3, stop_at), one) << "stopped at year " << stop_at;
+    }
+    // The stopped plot's summary is that of its last written year.
+    run_with(3, 6); // in the second year of plot 2
+    EXPECT_EQ(test::rows(c, "select top 1 fl_id, n_years from tsm_driver order by fl_id desc"),
+              test::rows(c, "select top 1 fl_id, count(*) from sim_result group by fl_id "
+                            "order by fl_id desc"));
+    EXPECT_EQ(test::rows(c, "select count(*) from sim_result"), "6\n");
 }
 
 TEST_F(FinalStageTest, UncertaintyFactorsScaleTheModelsBatAndBulkDensity) {

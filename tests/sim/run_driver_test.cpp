@@ -2,8 +2,9 @@
 #include "app/run_lock.h"
 #include "db/db_error.h"
 #include "db/new_database.h"
+#include "db/statement_file.h"
+#include "model/bat.h"
 #include "scripted_dialogs.h"
-#include "sim/bat.h"
 #include "sim/plot_selection.h"
 #include "sim/run_driver.h"
 #include "test_support.h"
@@ -175,6 +176,16 @@ TEST_F(SimulatorTest, ActivationResetsPerActivationFieldsAndReadsSettings) {
     EXPECT_EQ(connection->path().string(), db_path());
     EXPECT_EQ(observer.lines.size(), 7u);
     EXPECT_EQ(simulator.messages, observer.lines);
+}
+
+TEST_F(SimulatorTest, FinalStageThreadsFromTheSettingsUnlessTheCommandLineNamesThem) {
+    activate({});
+    EXPECT_EQ(simulator.threads, 0); // no value: one per core
+    settings.write_integer("threads", 3);
+    activate({});
+    EXPECT_EQ(simulator.threads, 3);
+    activate({"THREADS=1"});
+    EXPECT_EQ(simulator.threads, 1);
 }
 
 TEST_F(SimulatorTest, ActivationWithoutSettingsKeyTakesTheDefaults) {
@@ -445,6 +456,21 @@ TEST_F(RunTest, StatementFilesRunBeforeAndAfter) {
     sim::run(ctx, steps);
     EXPECT_EQ(seen_by_pipeline, "7\n");
     EXPECT_EQ(test::rows(conn(), "select min(res_VAL), max(res_VAL) from site_state"), "8|8\n");
+}
+
+// A failing pre-processing file is undone as a whole and stops the run before the run
+// removes or writes anything.
+TEST_F(RunTest, FailingPreProcessingFileStopsTheRunUnchanged) {
+    conn().execute("insert into sim_result values (101, 0, 1990, 1, 1.5)");
+    simulator.pre_proc_query = write_file("pre.sql", "update site_state set res_VAL=7\ngo\n"
+                                                     "update nosuch set a=1\n");
+    sim::RunSteps steps = recording_steps();
+    sim::RunContext ctx = run_context();
+    EXPECT_THROW(sim::run(ctx, steps), db::ScriptError);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(test::rows(conn(), "select count(*) from site_state where res_VAL=7"), "0\n");
+    EXPECT_EQ(test::rows(conn(), "select count(*) from sim_result"), "1\n");
+    EXPECT_FALSE(simulator.running);
 }
 
 TEST_F(RunTest, FailedOrStoppedRunClearsRunning) {

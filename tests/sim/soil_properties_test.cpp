@@ -1,8 +1,8 @@
 #include "db/new_database.h"
+#include "model/pedotransfer.h"
+#include "model/soil_classes.h"
 #include "scripted_dialogs.h"
-#include "sim/pedotransfer.h"
 #include "sim/run_observer.h"
-#include "sim/soil_classes.h"
 #include "sim/soil_properties.h"
 #include "test_support.h"
 

@@ -1,4 +1,5 @@
 // The launcher window on the offscreen platform: captions, layout, activation rules.
+#include "app/first_start.h"
 #include "app/launcher.h"
 #include "app/settings_store.h"
 #include "db/new_database.h"
@@ -16,8 +17,7 @@ class LauncherWindow : public ::testing::Test {
 protected:
     void start(const std::string& language, std::vector<std::string> args = {}) {
         db::create_experiment_database(database, true).close();
-        store.create_key();
-        store.write_string("database", database.string());
+        app::write_first_start_values(store, database.string(), dir.path().string());
         store.write_string("language", language);
         store.write_integer("recalc_bat", 1);
         app::StartupContext context = app::startup_context(args, dir.path());

@@ -6,6 +6,8 @@
 #include "scripted_dialogs.h"
 #include "sim/run_steps.h"
 #include "test_support.h"
+#include "ui/management_entry_panel.h"
+#include "ui/observation_entry_panel.h"
 #include "ui/simulator_window.h"
 #include "ui/workbench_connections.h"
 #include "ui/workbench_tree_widget.h"
@@ -15,10 +17,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTreeWidgetItemIterator>
 #include <deque>
@@ -284,3 +290,64 @@ TEST_F(WorkbenchConnectionsTest, UpdateStatisticsStoresOneRowPerPlot) {
 }
 
 } // namespace
+
+// A plot put in through the windows only: added, given a station and a soil, its management
+// and measurements typed into the forms; it runs and gets results.
+TEST_F(WorkbenchConnectionsTest, PlotEnteredThroughTheFormsRuns) {
+    Trange_select& w = open();
+    w.fields().a_item = node("Static fertilisation trial   <1>")->child(1);
+    w.menu_action("add a new plot")->trigger();
+    const std::int64_t id = std::stoll(query("select max(fl_id) from field_description"));
+    click_plot(id);
+    w.weather_list()->setCurrentIndex(
+        w.weather_list()->findData(QVariant::fromValue<qlonglong>(1)));
+    w.soil_list()->setCurrentIndex(w.soil_list()->findData(QVariant::fromValue<qlonglong>(1)));
+    w.button("update changes")->click();
+    expect_no_error();
+
+    ui::ObservationEntryPanel& o = *w.observation_entry();
+    w.pages()->setCurrentIndex(ui::page::observation);
+    for (auto [property, value] : {std::pair<int, const char*>{7, "1,2"}, {0, "0,12"}}) {
+        o.insert_mode()->setChecked(true);
+        o.date()->setDate(QDate(2000, 3, 1));
+        o.property_list()->setCurrentIndex(
+            o.property_list()->findData(QVariant::fromValue<qlonglong>(property)));
+        o.value()->setText(value);
+        QApplication::processEvents();
+        const QPointF at(8, o.initial_value()->height() / 2.0);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            if (o.initial_value()->isChecked()) break; // still ticked from the row shown
+            QMouseEvent e(type, at, o.initial_value()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::ShiftModifier);
+            QApplication::sendEvent(o.initial_value(), &e);
+        }
+        ASSERT_TRUE(o.initial_value()->isChecked());
+        o.save_button()->click();
+    }
+    ui::ManagementEntryPanel& m = *w.management_entry();
+    w.pages()->setCurrentIndex(ui::page::management);
+    for (int year = 2000; year <= 2004; ++year) {
+        m.insert_mode()->setChecked(true);
+        m.choose_action(2);
+        m.date()->setDate(QDate(year, 8, 1));
+        const int wheat = m.item_list()->findData(QVariant::fromValue<qlonglong>(100001));
+        ASSERT_GE(wheat, 0);
+        m.item_list()->setCurrentIndex(wheat);
+        m.amount()->setText("75,5");
+        m.save_button()->click();
+    }
+    expect_no_error();
+    EXPECT_EQ(query("select count(*) from cultivation where fl_id=" + std::to_string(id)), "5\n");
+    EXPECT_EQ(query("select m_ix, year_number from measurements where fl_id=" + std::to_string(id) +
+                    " order by m_ix"),
+              "0|0\n7|0\n");
+    ASSERT_TRUE(w.button("model run (plot)")->isEnabled());
+    {
+        test::WorkingFolder in(dir.path());
+        w.button("model run (plot)")->click();
+    }
+    expect_no_error();
+    EXPECT_EQ(query("select count(*) > 0 from sim_result where fl_id=" + std::to_string(id)),
+              "-1\n"); // true
+}

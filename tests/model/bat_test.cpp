@@ -1,6 +1,6 @@
 // Tests of the BAT functions. Expected values were computed independently from the
 // formulas (python3, double precision) and written in here.
-#include "sim/bat.h"
+#include "model/bat.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

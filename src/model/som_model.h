@@ -8,9 +8,8 @@
 // time), one year contributing its annual BAT. Stock = content · BD · 30000 · (1 - skelett).
 #pragma once
 
-#include "sim/fom_list.h"
-#include "sim/result_tables.h"
-#include "sim/simulator.h"
+#include "model/fom_list.h"
+#include "model/model_types.h"
 
 namespace sim {
 

@@ -1,8 +1,8 @@
 // soil_classes.cpp --- the KA4 and RBS texture class tables.
-#include "sim/soil_classes.h"
+#include "model/soil_classes.h"
 
 #include "db/text.h"
-#include "sim/pedotransfer.h"
+#include "model/pedotransfer.h"
 
 #include <algorithm>
 #include <array>

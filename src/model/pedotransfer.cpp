@@ -1,5 +1,5 @@
 // pedotransfer.cpp --- soil physics from texture and organic carbon.
-#include "sim/pedotransfer.h"
+#include "model/pedotransfer.h"
 
 #include "db/value.h"
 

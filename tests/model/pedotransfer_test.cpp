@@ -1,7 +1,7 @@
 // Pedotransfer functions and texture classes: expected values computed independently from the
 // published formulas.
-#include "sim/pedotransfer.h"
-#include "sim/soil_classes.h"
+#include "model/pedotransfer.h"
+#include "model/soil_classes.h"
 
 #include <cmath>
 #include <functional>

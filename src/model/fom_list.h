@@ -6,7 +6,7 @@
 // active time); shares and coefficients dimensionless.
 #pragma once
 
-#include "sim/result_tables.h"
+#include "model/model_types.h"
 
 #include <vector>
 

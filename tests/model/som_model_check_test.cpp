@@ -2,8 +2,8 @@
 // plain double arithmetic straight from the model's equations (explicit Euler sub-steps of 0.1
 // BAT units and a rest step), compared year by year with the model's results. Only the
 // pedotransfer functions (soil coefficient fit, water retention) are shared with the model.
-#include "sim/pedotransfer.h"
-#include "sim/som_model.h"
+#include "model/pedotransfer.h"
+#include "model/som_model.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // The FOM classes and the SOM turnover of one plot: merging of inputs, sub-steps of a year,
 // the initial split, the LTS pool and its limits, the N balance terms and the start from a
 // saved state. Expected values follow from the model's equations by hand.
-#include "sim/fom_list.h"
-#include "sim/pedotransfer.h"
-#include "sim/som_model.h"
+#include "model/fom_list.h"
+#include "model/pedotransfer.h"
+#include "model/som_model.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // som_model.cpp --- the yearly SOM turnover of one plot.
-#include "sim/som_model.h"
+#include "model/som_model.h"
 
 #include "db/value.h"
-#include "sim/pedotransfer.h"
+#include "model/pedotransfer.h"
 
 #include <algorithm>
 #include <cmath>

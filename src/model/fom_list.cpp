@@ -1,5 +1,5 @@
 // fom_list.cpp --- the fresh organic matter classes of a plot and their decomposition.
-#include "sim/fom_list.h"
+#include "model/fom_list.h"
 
 #include "db/value.h"
 

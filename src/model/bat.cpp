@@ -1,5 +1,5 @@
 // bat.cpp --- biologically active time (BAT) from climate and fine fraction.
-#include "sim/bat.h"
+#include "model/bat.h"
 
 #include "db/value.h"
 

@@ -1,0 +1,3 @@
+#include "db/connection.h"
+#include <QString>
+#include "db/value.h"
