@@ -88,6 +88,10 @@ private:
     std::optional<std::int64_t> active_plot() const {
         return whole_number(w_.plot_id_label()->text().toStdString());
     }
+    // The plot the entries of a plots folder's menu act on: the plot shown on the pages,
+    // and only when it belongs to the experiment of the folder under the pointer. Without
+    // one the user is told so and nothing happens.
+    std::optional<std::int64_t> shown_plot_of_folder(const std::string& entry);
     void rebuild() { w_.rebuilt_treeview(0); }
     void to_top_node() { w_.fields().a_item = w_.tree()->topLevelItem(0); }
 
@@ -183,6 +187,24 @@ void Hooks::new_plot() {
     rebuild();
 }
 
+std::optional<std::int64_t> Hooks::shown_plot_of_folder(const std::string& entry) {
+    const auto id = active_plot();
+    const workbench::Tsrb_item* shown = w_.fields().a_srb_item;
+    bool ours = id && shown && shown->snr == *id && !w_.pages()->isHidden();
+    const QTreeWidgetItem* folder = pointed();
+    if (ours && folder && folder->parent() &&
+        workbench::kind_of_image(Trange_select::image_of(folder)) ==
+            workbench::NodeKind::plots_folder)
+        ours = shown->db_name == workbench::get_location(folder->parent()->text(0).toStdString());
+    if (ours) return id;
+    a_.dialogs.show_message(entry, language() == "D"
+                                       ? "Keine Fläche dieses Betriebs ist angezeigt: bitte "
+                                         "zuerst die Fläche anklicken."
+                                       : "No plot of this experiment is shown: click the plot "
+                                         "first.");
+    return std::nullopt;
+}
+
 void Hooks::delete_plot(std::optional<std::int64_t> id) {
     if (!id) return;
     if (!workbench::delete_plot(w_.conn(), a_.dialogs, language(), *id)) return;
@@ -194,7 +216,7 @@ void Hooks::delete_plot(std::optional<std::int64_t> id) {
 }
 
 void Hooks::move_plot() {
-    const auto id = active_plot();
+    const auto id = shown_plot_of_folder("move active plot");
     if (!id) return;
     const auto name = a_.questions.folder_name("create new experiment folder",
                                                workbench::next_experiment_code(w_.conn()));
@@ -372,8 +394,9 @@ void Hooks::connect(const std::shared_ptr<Hooks>& self) {
     Trange_select& w = self->w_;
     for (const auto& [name, work] : plain)
         w.set_hook(name, [self, work = work](Trange_select&) { ((*self).*work)(); });
-    w.set_hook("delete active plot",
-               [self](Trange_select&) { self->delete_plot(self->active_plot()); });
+    w.set_hook("delete active plot", [self](Trange_select&) {
+        self->delete_plot(self->shown_plot_of_folder("delete active plot"));
+    });
     w.set_hook("delete plot", [self](Trange_select&) { self->delete_plot(self->pointed_plot()); });
     w.set_hook("experiment simulation", [self](Trange_select&) { self->fill_selection(false); });
     w.set_hook("database simulation", [self](Trange_select&) { self->fill_selection(true); });

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -232,6 +233,40 @@ TEST_F(WorkbenchConnectionsTest, AddsAndDeletesPlotsWithTheAnswersGiven) {
                   yes ? "0\n" : "1\n");
         EXPECT_EQ(plot_node(new_id) == nullptr, yes);
     }
+}
+
+// The plots folder's "delete active plot" and "move active plot" act only on the plot shown,
+// and only when it belongs to that folder's experiment.
+TEST_F(WorkbenchConnectionsTest, ActivePlotEntriesActOnlyOnAPlotOfTheFolder) {
+    Trange_select& w = open();
+    click_plot(202);
+    QTreeWidgetItem* other_folder = node("Static fertilisation trial   <1>")->child(1);
+    for (const char* entry : {"delete active plot", "move active plot"}) {
+        dialogs.shown.clear();
+        dialogs.yes_no = {true};
+        names = {"Elsewhere"};
+        w.press_item(other_folder, Qt::RightButton);
+        w.shown_menu()->close();
+        w.menu_action(entry)->trigger();
+        EXPECT_EQ(dialogs.shown,
+                  (std::vector<std::string>{
+                      std::string(entry) +
+                      ": No plot of this experiment is shown: click the plot first."}));
+        EXPECT_TRUE(asked.empty()) << entry;
+        EXPECT_EQ(query("select location from field_description where fl_id=202"),
+                  "Crop rotation trial\n");
+        other_folder = node("Static fertilisation trial   <1>")->child(1);
+    }
+
+    dialogs.shown.clear();
+    dialogs.yes_no = {true};
+    w.press_item(node("Crop rotation trial   <2>")->child(1), Qt::RightButton);
+    w.shown_menu()->close();
+    w.menu_action("delete active plot")->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0],
+              " Confirm Delete:  Do you really want to delete ALL data of plot 202 ?");
+    EXPECT_EQ(query("select count(*) from field_description where fl_id=202"), "0\n");
 }
 
 TEST_F(WorkbenchConnectionsTest, NamesWithQuotesAreStoredExactly) {
