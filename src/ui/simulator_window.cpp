@@ -240,7 +240,7 @@ void TtsmadoForm1::press_save_om_state() {
 }
 
 void TtsmadoForm1::press_run_r_script() {
-    sim::run_r_script(sim_, exec_, env_.current_dir);
+    guarded([&] { sim::run_r_script(sim_, exec_, env_.current_dir); });
     if (exec_.timer_enabled()) exec_timer_->start();
 }
 
