@@ -30,7 +30,8 @@ public:
     // Steps to the next row; false at the end.
     bool step();
     Value column(int index) const;
-    // Whether a column of the current row holds a binary value (column() gives its bytes).
+    // Whether a column of the current row holds a binary value (column() gives its bytes);
+    // ask before column(), which may convert the value.
     bool column_is_blob(int index) const;
     int column_count() const;
     std::string column_name(int index) const;

@@ -15,8 +15,11 @@ public:
     bool next(SourceRow& row) override {
         if (!st_.step()) return false;
         row.resize(static_cast<std::size_t>(st_.column_count()));
-        for (int i = 0; i < st_.column_count(); ++i)
-            row[static_cast<std::size_t>(i)] = {st_.column(i), st_.column_is_blob(i)};
+        for (int i = 0; i < st_.column_count(); ++i) {
+            // The kind first: reading the value may convert it.
+            const bool binary = st_.column_is_blob(i);
+            row[static_cast<std::size_t>(i)] = {st_.column(i), binary};
+        }
         return true;
     }
 
