@@ -84,7 +84,10 @@ using OdbcUpdate = std::function<bool(const std::string& db_path, Dialogs& dialo
 
 // "Change System &Database": asks for a database file (cancel: nothing changes), opens
 // it in place of the current one (editor on failure, as at start), adapts it, stores
-// "database" and the ODBC data source, and sets the simulator's database path.
+// "database" and the ODBC data source, and sets the simulator's database path. A file
+// that cannot be opened or lacks the core tables of an experiment database counts as a
+// failure; when the editor does not mend it, the failure is shown and the current
+// database stays open with its path, connection string and label.
 // Returns whether a new connection is open.
 bool change_database(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
                      Dialogs& dialogs, const OdbcUpdate& update_odbc);

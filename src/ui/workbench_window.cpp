@@ -392,6 +392,7 @@ void Trange_select::item_click(Qt::KeyboardModifiers shift) {
     mark(item);
     buttons_.at("model run (plot)")->hide();
     const int remembered = pages_->currentIndex();
+    press_pages_.reset();
     for (auto& [index, title] : titles_) title->setText(item->text(0));
     raw_grid_->clear();
     table_panel_->hide();
@@ -456,6 +457,7 @@ void Trange_select::click_plot(QTreeWidgetItem* item, Qt::KeyboardModifiers shif
         pages_->setCurrentIndex(remembered);
     else if (!f_.draging)
         pages_->setCurrentIndex(page::basic_info);
+    press_pages_.emplace(remembered, pages_->currentIndex());
 }
 
 void Trange_select::show_plot(const workbench::PlotLoad& load) {
@@ -534,6 +536,11 @@ void Trange_select::show_selection_panel() {
 
 bool Trange_select::begin_drag() {
     if (kind_of(f_.active_item) != workbench::NodeKind::plot || !f_.a_srb_item) return false;
+    // The press that starts a drag loads the plot with its Basic-Info page; the page that
+    // was in front before it says what the drag copies.
+    if (press_pages_ && pages_->currentIndex() == press_pages_->second)
+        pages_->setCurrentIndex(press_pages_->first);
+    press_pages_.reset();
     f_.draging = true;
     f_.s_snr = std::to_string(f_.a_srb_item->snr);
     return true;
@@ -552,15 +559,20 @@ bool Trange_select::drop_on(QTreeWidgetItem* target) {
     const auto kind = workbench::copy_kind_of_page(pages_->currentIndex());
     if (!kind) return true;
     const std::string& language = env_.state.language;
-    const workbench::CopyQuestion q =
-        workbench::copy_question(*kind, target->text(0).toStdString(), language);
-    if (!env_.dialogs.ask_yes_no(q.caption, q.text)) return true;
+    const std::int64_t from = std::stoll(f_.s_snr), to = std::stoll(f_.d_snr);
+    const std::string source = f_.active_item ? f_.active_item->text(0).toStdString() : f_.s_snr;
     guarded([&] {
+        const int added = workbench::count_plot_data(conn(), *kind, from);
+        const int existing = workbench::count_plot_data(conn(), *kind, to);
+        const auto mode = workbench::ask_copy_mode(
+            env_.dialogs, *kind, target->text(0).toStdString(), source, added, existing, language);
+        if (!mode) return;
         BusyCursor busy;
-        const int copied =
-            workbench::copy_plot_data(conn(), *kind, std::stoll(f_.s_snr), std::stoll(f_.d_snr));
+        const int copied = workbench::copy_plot_data(conn(), *kind, from, to, *mode);
         env_.dialogs.show_message(workbench::copy_report_caption(*kind, language),
-                                  workbench::copy_report(copied, language));
+                                  *mode == workbench::CopyMode::replace
+                                      ? workbench::replace_report(copied, existing, language)
+                                      : workbench::copy_report(copied, language));
     });
     return true;
 }

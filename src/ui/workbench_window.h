@@ -228,6 +228,8 @@ private:
     workbench::ChoiceList stations_, soils_, shown_stations_;
     QTreeWidgetItem* marked_ = nullptr;
     bool activating_ = false, returning_ = false;
+    // The page in front before and after the last press on a plot, until a drag starts.
+    std::optional<std::pair<int, int>> press_pages_;
 
     WorkbenchTree* tree_ = nullptr;
     QWidget* right_ = nullptr;

@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,6 +81,23 @@ TEST_F(LauncherWindow, MethodCodeOnTheCommandLine) {
     for (const char* b : {"settings", "parameters", "data_transfer"})
         EXPECT_FALSE(window->button(b)->isEnabled()) << b;
     EXPECT_EQ(window->status_panel(0)->text().toStdString(), "KORVEX 2014");
+}
+
+// "Change System Database" with a file that is no database keeps the open database, and
+// the label and title keep naming it.
+TEST_F(LauncherWindow, AFailedDatabaseChangeKeepsTheOpenDatabase) {
+    start("E");
+    std::ofstream(dir / "notes.txt") << "not a database\n";
+    const QString title = window->windowTitle();
+    dialogs.files.push_back((dir / "notes.txt").string());
+    window->button("database_choice")->click();
+    ASSERT_TRUE(launcher->connected());
+    EXPECT_EQ(launcher->connection().path(), database);
+    EXPECT_EQ(launcher->state.db_f_name, database.string());
+    EXPECT_EQ(window->database_label()->text().toStdString(), "system database=demo.db");
+    EXPECT_EQ(window->windowTitle(), title);
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_NE(dialogs.shown.back().find("notes.txt"), std::string::npos) << dialogs.shown.back();
 }
 
 } // namespace
