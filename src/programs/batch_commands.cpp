@@ -9,6 +9,7 @@
 #include "db/text.h"
 #include "programs/climate_commands.h"
 #include "programs/entry_command.h"
+#include "programs/import_command.h"
 #include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/transfer_command.h"
@@ -82,7 +83,14 @@ const char* const usage =
     "                          management and measurements into DEST (backed up first) in\n"
     "                          one transaction; a taken FL_ID gets the next free one, crop\n"
     "                          and amendment rows DEST lacks come along (listed first unless\n"
-    "                          --no-key-check); exit 0 when every plot arrived whole\n";
+    "                          --no-key-check); exit 0 when every plot arrived whole\n"
+    "  import SOURCE NEW.db    a new experiment database from an Access database (.mdb,\n"
+    "                          .accdb) or an SQLite experiment database of an older\n"
+    "                          layout: the schema's tables get the source's rows, other\n"
+    "                          tables and columns are copied as they are, then the\n"
+    "                          data model is adapted; prints per table the rows read and\n"
+    "                          written and the columns left out; a row that cannot be\n"
+    "                          converted is named and leaves no new file\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -332,7 +340,8 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
 const std::vector<std::string> commands = {
     "new",           "sql",    "summary",        "outliers",       "nbalance", "transfer",
-    "method-inputs", "report", "climate-import", "climate-export", "event",    "measurement"};
+    "method-inputs", "report", "climate-import", "climate-export", "event",    "measurement",
+    "import"};
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -365,6 +374,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "transfer") return command_transfer(args, out);
         if (cmd == "report") return program_command(program_commands, args, out, err);
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);
+        if (cmd == "import") return run_import_command(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';
