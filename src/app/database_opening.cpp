@@ -166,8 +166,11 @@ bool open_database_at_start(DatabaseLink& link, SettingsStore& settings, Program
 }
 
 bool change_database(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
-                     Dialogs& dialogs, const OdbcUpdate& update_odbc) {
-    const auto file = dialogs.choose_file(state.database_question, database_file_filter);
+                     Dialogs& dialogs, const OdbcUpdate& update_odbc,
+                     const AccessConversion& convert_access) {
+    const auto chosen = dialogs.choose_file(state.database_question, database_file_filter);
+    if (!chosen) return false;
+    const auto file = database_to_open(*chosen, convert_access, state.language, dialogs);
     if (!file) return false;
     // Until the chosen file has opened as an experiment database, the current one stays
     // open and everything keeps naming it.

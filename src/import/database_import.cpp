@@ -153,9 +153,4 @@ fs::path free_import_target(const fs::path& source) {
     throw std::runtime_error("No free file name for the import of '" + source.string() + "'.");
 }
 
-bool is_access_file(const fs::path& file) {
-    const std::string ext = db::lower(file.extension().string());
-    return ext == ".mdb" || ext == ".accdb";
-}
-
 } // namespace import

@@ -62,7 +62,4 @@ ImportReport import_database(const std::filesystem::path& source,
 // <name>_2.db, <name>_3.db, ... when that exists.
 std::filesystem::path free_import_target(const std::filesystem::path& source);
 
-// Whether a file is an Access database by its name (.mdb, .accdb).
-bool is_access_file(const std::filesystem::path& file);
-
 } // namespace import

@@ -8,10 +8,6 @@ namespace import {
 
 namespace {
 
-std::string quoted_name(const std::string& name) {
-    return db::quoted(name, '"');
-}
-
 void create_indexes(db::Connection& c, const TemplateTable& table) {
     for (const TemplateIndex& index : table.indexes) c.execute_native(index.create_sql);
 }

@@ -77,6 +77,10 @@ const TemplateTable* SchemaTemplate::find(const std::string& table) const {
     return it == tables_.end() ? nullptr : &*it;
 }
 
+std::string quoted_name(const std::string& name) {
+    return db::quoted(name, '"');
+}
+
 bool is_schema_boolean(const std::string& table, const std::string& column) {
     static const std::array<std::pair<const char*, const char*>, 13> booleans = {{
         {"soilproperties", "silt_org"},

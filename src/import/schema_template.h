@@ -48,6 +48,9 @@ private:
     std::vector<TemplateTable> tables_;
 };
 
+// A table, column or index name for a statement: in double quotes, an inner quote doubled.
+std::string quoted_name(const std::string& name);
+
 // The yes/no columns of the schema, stored as -1 and 0: the origin flags of the soils,
 // the selection flag of the selection lists, the organic-amendment flag of the
 // amendments.

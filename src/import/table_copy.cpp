@@ -20,10 +20,6 @@ struct PlannedColumn {
     Conversion conversion = Conversion::as_is;
 };
 
-std::string quoted_name(const std::string& name) {
-    return db::quoted(name, '"');
-}
-
 std::string schema_definition(const TemplateColumn& col) {
     std::string d = quoted_name(col.name) + " " + col.type;
     if (col.row_key) return d + " PRIMARY KEY";

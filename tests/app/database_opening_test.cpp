@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -485,6 +486,35 @@ TEST(ChangeDatabase, AFailedChangeKeepsTheCurrentDatabase) {
         EXPECT_EQ(l.odbc_updates, Strings{}) << name;
     }
     EXPECT_FALSE(db::Connection(dir / "other.db").has_table("cbi_setting"));
+}
+
+// An Access database chosen goes through the conversion offer: the database it gives is
+// opened; without one nothing changes.
+TEST(ChangeDatabase, AnAccessFileIsOpenedAsTheDatabaseItsConversionGives) {
+    test::TempDir dir;
+    old_database(dir / "old.db").close();
+    old_database(dir / "trials.db").close();
+    const std::string converted = (dir / "trials.db").string();
+    for (const bool accepted : {false, true}) {
+        Launcher l((dir / "old.db").string());
+        ASSERT_TRUE(app::open_database_at_start(l.link, l.settings, l.state, l.dialogs));
+        Strings offered;
+        const app::AccessConversion convert = [&](const std::string& file, const std::string&,
+                                                  app::Dialogs&) {
+            offered.push_back(file);
+            return accepted ? std::optional<std::string>(converted) : std::nullopt;
+        };
+        l.dialogs.files.push_back((dir / "trials.MDB").string());
+
+        EXPECT_EQ(app::change_database(l.link, l.settings, l.state, l.dialogs, l.odbc, convert),
+                  accepted);
+        EXPECT_EQ(offered, Strings{(dir / "trials.MDB").string()});
+        const std::string open = accepted ? converted : (dir / "old.db").string();
+        ASSERT_TRUE(l.link.connection.has_value());
+        EXPECT_EQ(l.link.connection->path(), open);
+        EXPECT_EQ(l.state.db_f_name, open);
+        EXPECT_EQ(l.settings.read_string("database"), open);
+    }
 }
 
 } // namespace

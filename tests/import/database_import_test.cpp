@@ -3,8 +3,10 @@
 // failing import that names the row and leaves no file.
 #include "db/connection.h"
 #include "db/new_database.h"
+#include "import/access_offer.h"
 #include "import/database_import.h"
 #include "programs/batch_commands.h"
+#include "scripted_dialogs.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -276,6 +278,53 @@ TEST(ImportCommand, PrintsEachTableAndNamesABadRow) {
         << bad.err;
     EXPECT_FALSE(fs::exists(dir / "bad-new.db"));
     EXPECT_EQ(batch({"import", "only-one.db"}).code, 1);
+}
+
+// The offer of the windows: a question, the conversion into a free name beside the file,
+// its result or its failure shown.
+TEST(AccessOffer, ConvertsIntoAFreeNameOnlyWhenTheUserSaysYes) {
+    test::TempDir dir;
+    // The import reads a file by its content: an SQLite database under an Access name
+    // stands in for an Access file.
+    make_source(dir / "trials.mdb", "INSERT INTO experiments (exp_id) VALUES (7);");
+    std::ofstream(dir / "trials.db") << "someone's file";
+
+    test::ScriptedDialogs no;
+    EXPECT_EQ(import::offer_access_conversion((dir / "trials.mdb").string(), "E", no),
+              std::nullopt);
+    EXPECT_EQ(no.shown, std::vector<std::string>{
+                            "Access database: 'trials.mdb' is an Access database. Convert it "
+                            "into the new experiment database 'trials_2.db' beside it and open "
+                            "that?"});
+    EXPECT_FALSE(fs::exists(dir / "trials_2.db"));
+
+    test::ScriptedDialogs yes;
+    yes.yes_no.push_back(true);
+    EXPECT_EQ(import::offer_access_conversion((dir / "trials.mdb").string(), "D", yes),
+              (dir / "trials_2.db").string());
+    ASSERT_EQ(yes.shown.size(), 2u);
+    EXPECT_EQ(yes.shown[0].rfind("Access-Datenbank: 'trials.mdb' ist eine Access-Datenbank.", 0),
+              0u)
+        << yes.shown[0];
+    EXPECT_EQ(yes.shown[1].rfind("Access-Datenbank: 'trials.mdb' wurde in 'trials_2.db' "
+                                 "umgewandelt: ",
+                                 0),
+              0u)
+        << yes.shown[1];
+    db::Connection converted(dir / "trials_2.db");
+    EXPECT_EQ(native_rows(converted, "SELECT exp_id FROM experiments"), "7\n");
+    EXPECT_EQ(file_bytes(dir / "trials.db"), "someone's file");
+
+    make_source(dir / "bad.accdb", "INSERT INTO measurements (FL_ID, meas_value) VALUES (1, 'x');");
+    test::ScriptedDialogs failing;
+    failing.yes_no.push_back(true);
+    EXPECT_EQ(import::offer_access_conversion((dir / "bad.accdb").string(), "E", failing),
+              std::nullopt);
+    EXPECT_NE(failing.shown.back().find("The conversion failed: Table measurements, row 1, "
+                                        "column meas_value"),
+              std::string::npos)
+        << failing.shown.back();
+    EXPECT_FALSE(fs::exists(dir / "bad.db"));
 }
 
 } // namespace
