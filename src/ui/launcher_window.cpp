@@ -1,6 +1,7 @@
 #include "ui/launcher_window.h"
 
 #include "db/db_error.h"
+#include "ui/guarded.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -94,11 +95,7 @@ void Tsrb_UIF::refresh() {
 
 // Errors of a step are shown with their message; the window stays usable.
 template <class F> void Tsrb_UIF::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        dialogs_.show_message("error", e.what());
-    }
+    ui::guarded(dialogs_, "error", f);
     refresh();
 }
 

@@ -3,6 +3,7 @@
 #include "sim/r_script.h"
 #include "sim/result_tables.h"
 #include "ui/busy_cursor.h"
+#include "ui/guarded.h"
 #include "ui/query_grid.h"
 
 #include <QApplication>
@@ -163,11 +164,7 @@ void TtsmadoForm1::show_selected_plots() {
 }
 
 template <class F> void TtsmadoForm1::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        env_.dialogs.show_message("TSM-simulator", e.what());
-    }
+    ui::guarded(env_.dialogs, "TSM-simulator", f);
 }
 
 sim::RunContext TtsmadoForm1::run_context() {

@@ -5,6 +5,7 @@
 #include "db/text.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/guarded.h"
 #include "ui/management_entry_panel.h"
 #include "ui/nbalance_window.h"
 #include "ui/observation_entry_panel.h"
@@ -85,11 +86,7 @@ db::Connection& Trange_select::conn() {
 
 // Errors of a step are shown with their message; the window stays usable.
 template <class F> void Trange_select::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        env_.dialogs.show_message("error", e.what());
-    }
+    ui::guarded(env_.dialogs, "error", f);
 }
 
 void Trange_select::open_item_view(std::int64_t kind, std::int64_t item_ix) {
