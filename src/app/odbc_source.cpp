@@ -164,7 +164,8 @@ std::string missing_odbc_source_message(const std::string& db_path) {
            "T_S_M, which is missing. Add this section to " +
            (ini.empty() ? std::string("~/.odbc.ini") : ini.string()) +
            ":\n\n[T_S_M]\nDriver=SQLite3\nDatabase=" + db_path +
-           "\n\nThe driver SQLite3 comes with the package libsqliteodbc. From then on the "
+           "\nStepAPI=1\n\nThe driver SQLite3 comes with the package libsqliteodbc. From then on "
+           "the "
            "workbench points the data source at the database in use.";
 #endif
 }

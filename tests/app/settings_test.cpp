@@ -209,8 +209,9 @@ TEST(OdbcSource, UpdatesTheUserFileOrAsksTheUserToAddTheSource) {
     const auto ini = dir / "odbc.ini";
     ScopedEnv env("ODBCINI", ini.string());
     const std::string message = "ODBC data source: " + app::missing_odbc_source_message("/new.db");
-    for (const std::string& part : std::vector<std::string>{
-             "[T_S_M]\nDriver=SQLite3\nDatabase=/new.db\n", "libsqliteodbc", ini.string()})
+    for (const std::string& part :
+         std::vector<std::string>{"[T_S_M]\nDriver=SQLite3\nDatabase=/new.db\nStepAPI=1\n",
+                                  "libsqliteodbc", ini.string()})
         EXPECT_TRUE(Contains(message, part)) << part;
 
     test::ScriptedDialogs no_file;
