@@ -1,6 +1,7 @@
 // shard_merge.cpp --- the shards of a split run merged into the database they came from.
 #include "sim/shard_merge.h"
 
+#include "app/run_lock.h"
 #include "db/connection.h"
 #include "db/content_hash.h"
 #include "db/statement.h"
@@ -140,6 +141,7 @@ std::vector<std::string> assessment_report(db::Connection& conn) {
 
 MergeOutcome merge_shards(db::Connection& conn, const std::vector<std::filesystem::path>& files) {
     if (files.empty()) throw MergeRefused("no shard files were named; nothing was merged");
+    const app::RunLock lock(conn.path()); // no run changes the results meanwhile
     std::vector<ShardInput> shards;
     for (const auto& file : files) {
         std::error_code ec;

@@ -32,7 +32,8 @@ struct MergeOutcome {
 // transaction: the earlier results of the selected plots leave sim_result, tsm_nresult
 // and tsm_zbv, all rows leave str_result and tsm_driver (as at the start of a run), the
 // shards' rows are appended in plot order, and with "ERR_P" the protocol row of the
-// assessment over the merged results is appended. Throws MergeRefused naming the shard
+// assessment over the merged results is appended. Throws app::RunBusy while a run works
+// on the database, MergeRefused naming the shard
 // and the fault, db::Error on a failing statement (nothing written).
 MergeOutcome merge_shards(db::Connection& conn, const std::vector<std::filesystem::path>& shards);
 

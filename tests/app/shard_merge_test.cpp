@@ -105,6 +105,9 @@ TEST_P(SplitRunCases, MergedShardsEqualOneRun) {
     const BatchRun merged = batch(merge);
     ASSERT_EQ(merged.code, 0) << merged.out << merged.err;
     EXPECT_EQ(result_rows(input), result_rows(single));
+    const bool protocol = !c.extra.empty(); // ERR_P: one protocol row, by the merge
+    EXPECT_EQ(result_rows(single).find("tsm_protokoll 1 ") != std::string::npos, protocol)
+        << result_rows(single);
     // The merge reports the assessment of the whole run, as the single run did.
     EXPECT_NE(merged.out.find(" N="), std::string::npos) << merged.out;
     const BatchRun assess = batch({"assess", input.string()});
@@ -120,6 +123,42 @@ INSTANTIATE_TEST_SUITE_P(Splits, SplitRunCases,
                          [](const testing::TestParamInfo<SplitCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// Without --out the shard's results go into the database itself; the selection and the
+// settings store stay as they were.
+TEST_F(SplitRuns, ShardWithoutFileLeavesSelectionAndSettings) {
+    const std::string selection = [&] {
+        db::Connection c(input);
+        return test::rows(c, "select * from site_state order by FL_ID");
+    }();
+    const BatchRun shard = batch({"DB=" + input.string(), "go", "--shard", "2/2"});
+    ASSERT_EQ(shard.code, 0) << shard.out << shard.err;
+    db::Connection c(input);
+    EXPECT_EQ(test::rows(c, "select distinct FL_ID from tsm_driver order by FL_ID"), "2\n5\n");
+    EXPECT_EQ(test::rows(c, "select * from site_state order by FL_ID"), selection);
+    EXPECT_EQ(test::rows(c, "select count(*) from tsm_protokoll"), "0\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "tsm_report_shard_2_of_2.txt"));
+}
+
+TEST_F(SplitRuns, WrongShardOptionsAreRefused) {
+    const std::string db = "DB=" + input.string();
+    const std::vector<std::vector<std::string>> wrong = {{db, "go", "--shard", "0/2"},
+                                                         {db, "go", "--shard", "3/2"},
+                                                         {db, "go", "--shard", "1-2"},
+                                                         {db, "go", "--shard"},
+                                                         {db, "--shard", "1/2"},
+                                                         {"go", "--shard", "1/2", "--out", "x.db"},
+                                                         {db, "go", "--out", "x.db"},
+                                                         {"merge", input.string()},
+                                                         {"assess"}};
+    for (const auto& args : wrong) {
+        const BatchRun run = batch(args);
+        EXPECT_EQ(run.code, 2) << args.back() << run.err;
+        EXPECT_NE(run.err.find("usage: tsm-batch"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.db"));
+}
 
 struct Misfit {
     const char* name;
