@@ -468,7 +468,7 @@ QPushButton* Trange_select::button(const std::string& english) const {
 }
 
 RegioModeDialog* Trange_select::regio_dialog() {
-    if (!regio_dialog_) regio_dialog_ = new RegioModeDialog(this);
+    if (!regio_dialog_) regio_dialog_ = new RegioModeDialog(env_.state.language, this);
     return regio_dialog_;
 }
 
