@@ -27,7 +27,8 @@ QPushButton* add_button(QDialog& dialog, QLayout* layout, const char* caption, i
     return b;
 }
 
-// The new folder dialog: only "ok" confirms; closing it any other way cancels.
+// The new folder dialog: only "ok" confirms, and only with a name; "cancel" or closing it
+// any other way cancels.
 std::optional<std::string> ask_folder_name(QWidget* parent, const std::string& caption,
                                            std::int64_t code) {
     QDialog dialog(parent);
@@ -37,7 +38,13 @@ std::optional<std::string> ask_folder_name(QWidget* parent, const std::string& c
     auto* name = new QLineEdit;
     name->setObjectName("Edit1");
     layout->addRow("short name", name);
-    add_button(dialog, layout, "ok", QDialog::Accepted);
+    auto* buttons = new QHBoxLayout;
+    QPushButton* ok = add_button(dialog, buttons, "ok", QDialog::Accepted);
+    add_button(dialog, buttons, "cancel", QDialog::Rejected);
+    layout->addRow(buttons);
+    ok->setEnabled(false);
+    QObject::connect(name, &QLineEdit::textChanged, ok,
+                     [ok](const QString& text) { ok->setEnabled(!text.trimmed().isEmpty()); });
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return name->text().toStdString();
 }

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <deque>
 #include <filesystem>
@@ -289,6 +290,46 @@ TEST_F(WorkbenchConnectionsTest, NamesWithQuotesAreStoredExactly) {
                     std::string("'Farmer''s \"new\" field'")),
               "1\n");
     EXPECT_EQ(w.fields().a_item, w.tree()->topLevelItem(0));
+}
+
+// A new experiment needs a name: the dialog offers "ok" only with one and has "cancel"; an
+// empty name that gets through is refused naming the field, and nothing is written.
+TEST_F(WorkbenchConnectionsTest, NewExperimentWithoutANameIsRefused) {
+    Trange_select& w = open();
+    names = {std::string(), std::string("  ")};
+    w.menu_action("create a new experiment")->trigger();
+    w.menu_action("create a new experiment")->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    for (const std::string& shown : dialogs.shown)
+        EXPECT_NE(shown.find("short name"), std::string::npos) << shown;
+    EXPECT_EQ(query("select count(*) from experiments"), "2\n");
+    EXPECT_EQ(query("select count(*) from field_description where trim(location) = ''"), "0\n");
+
+    const ui::WorkbenchQuestions real = ui::qt_workbench_questions(&w);
+    std::vector<std::string> seen;
+    for (const char* press : {"cancel", "ok"}) {
+        QTimer::singleShot(0, [&seen, press] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_TRUE(dialog);
+            auto* name = dialog->findChild<QLineEdit*>("Edit1");
+            QPushButton* ok = nullptr;
+            for (auto* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == "ok") ok = b;
+            ASSERT_TRUE(ok);
+            seen.push_back(std::string("ok ") + (ok->isEnabled() ? "on" : "off"));
+            name->setText("   ");
+            seen.push_back(std::string("blank ") + (ok->isEnabled() ? "on" : "off"));
+            name->setText("Tillage trial");
+            seen.push_back(std::string("named ") + (ok->isEnabled() ? "on" : "off"));
+            for (auto* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == press) b->click();
+        });
+        const auto answer = real.folder_name("create new experiment folder", 3);
+        EXPECT_EQ(answer, std::string(press) == "ok" ? std::optional<std::string>("Tillage trial")
+                                                     : std::nullopt);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"ok off", "blank off", "named on", "ok off",
+                                              "blank off", "named on"}));
 }
 
 TEST_F(WorkbenchConnectionsTest, RenumbersPlotsAndExperimentsWithTheAnswersGiven) {
