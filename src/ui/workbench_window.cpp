@@ -5,6 +5,7 @@
 #include "db/text.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/close_on_escape.h"
 #include "ui/guarded.h"
 #include "ui/management_entry_panel.h"
 #include "ui/nbalance_window.h"
@@ -71,6 +72,7 @@ Trange_select::Trange_select(WorkbenchEnvironment env, QWidget* parent)
     : QWidget(parent), env_(env), quit_([] { QCoreApplication::quit(); }) {
     make_layout();
     create();
+    close_on_escape(this);
 }
 
 Trange_select::~Trange_select() = default;
