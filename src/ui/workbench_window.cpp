@@ -395,10 +395,16 @@ void Trange_select::item_click(Qt::KeyboardModifiers shift) {
     for (auto& [index, title] : titles_) title->setText(item->text(0));
     raw_grid_->clear();
     table_panel_->hide();
-    pages_->raise();
+    const workbench::NodeKind kind = kind_of(item).value_or(workbench::NodeKind::database);
+    if (kind == workbench::NodeKind::plot) {
+        pages_->raise();
+    } else { // the pages show a plot: a folder shows none of them
+        pages_->hide();
+        cover_->raise();
+    }
     tree_->scrollToItem(item);
     guarded([&] {
-        switch (kind_of(item).value_or(workbench::NodeKind::database)) {
+        switch (kind) {
         case workbench::NodeKind::experiment:
             f_.srb_db = workbench::get_location(item->text(0).toStdString());
             break;
