@@ -6,25 +6,20 @@
 #include "stats/stat_view.h"
 #include "stats/statistics_update.h"
 
-#include <array>
 #include <ostream>
 #include <stdexcept>
 
 namespace app {
 namespace {
 
-const std::array<const char*, 3> phase_captions{"all records", "early years", "late years"};
-
-const char* phase_caption(stats::Phase phase) {
-    return phase_captions[static_cast<std::size_t>(phase)];
-}
+constexpr int phase_count = 3;
 
 } // namespace
 
 stats::Phase parse_statistics_phase(const std::string& word) {
     const std::string given = db::trim(word);
-    for (std::size_t i = 0; i < phase_captions.size(); ++i) {
-        const std::string caption = phase_captions[i];
+    for (int i = 0; i < phase_count; ++i) {
+        const std::string caption = stats::phase_caption(static_cast<stats::Phase>(i));
         if (given == std::to_string(i) || db::iequals(given, caption) ||
             db::iequals(given, caption.substr(0, caption.find(' '))))
             return static_cast<stats::Phase>(i);
@@ -40,7 +35,7 @@ int run_statistics_command(const std::vector<std::string>& args,
     db::Connection c(args[1]);
     stats::StatViews views;
     const int plots = stats::update_statistics(c, phase, views, stats::EvaluationOptions{});
-    out << plots << " plots with results evaluated (" << phase_caption(phase) << ")\n";
+    out << plots << " plots with results evaluated (" << stats::phase_caption(phase) << ")\n";
     for (const char* table : {stats::corg_table, stats::nt_table, stats::mbmc_table}) {
         if (!c.has_table(table)) continue;
         out << '\n' << table << '\n';

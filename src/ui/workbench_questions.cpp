@@ -1,5 +1,6 @@
 // workbench_questions.cpp --- the small dialogs of the workbench's entries: the new folder
 // name, the plot number shift, the experiment code and the statistics phase.
+#include "stats/statistics_update.h"
 #include "ui/workbench_connections.h"
 
 #include <QButtonGroup>
@@ -110,11 +111,11 @@ std::optional<stats::Phase> ask_phase(QWidget* parent) {
     auto* box = new QGroupBox("time intervall");
     auto* choices = new QVBoxLayout(box);
     QButtonGroup group;
-    int id = 0;
-    for (const char* caption : {"all records", "early years", "late years"}) {
-        auto* b = new QRadioButton(caption);
+    for (const stats::Phase phase :
+         {stats::Phase::all_records, stats::Phase::early_years, stats::Phase::late_years}) {
+        auto* b = new QRadioButton(stats::phase_caption(phase));
         choices->addWidget(b);
-        group.addButton(b, id++);
+        group.addButton(b, static_cast<int>(phase));
     }
     group.button(0)->setChecked(true);
     layout->addWidget(box);
