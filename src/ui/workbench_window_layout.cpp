@@ -124,8 +124,8 @@ void Trange_select::make_layout() {
         stack->addWidget(panel, 0, 0);
     }
     splitter->addWidget(right_);
-    // The tree keeps a third at most; neither side can be pushed out of sight, and the
-    // handle is wide enough to take hold of.
+    // The tree starts at about a quarter of the width; neither side can be pushed out of
+    // sight, and the handle is wide enough to take hold of.
     splitter->setObjectName("splitter");
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
@@ -134,8 +134,11 @@ void Trange_select::make_layout() {
     splitter->setSizes({320, 880});
     left->setMinimumWidth(180);
     right_->setMinimumWidth(400);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(splitter);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    status_line_ = new QLabel;
+    status_line_->setObjectName("status_line");
+    layout->addWidget(status_line_);
     make_menus();
 }
 
