@@ -29,8 +29,10 @@
 namespace ui {
 namespace {
 
-// Closes the shared connection for the simulator and opens it again on leaving, also when
-// the run failed, so that the workbench never stays without its database.
+// Closes the shared connection for the simulator. reopen() opens it again after the run
+// and says why when the file cannot be opened (moved or locked meanwhile). When the run
+// failed, leaving the block opens it again too, so that the workbench keeps its database
+// where it can; a failure there must not hide the run's own error.
 class ClosedConnection {
 public:
     explicit ClosedConnection(std::optional<db::Connection>& c) : c_(c) {
@@ -40,15 +42,30 @@ public:
         QCoreApplication::processEvents();
     }
     ~ClosedConnection() {
-        c_.reset();
-        c_.emplace(file_);
+        if (reopened_) return;
+        try {
+            c_.emplace(file_);
+        } catch (const std::exception&) {
+            // the run's own error is on its way to the window
+        }
     }
     ClosedConnection(const ClosedConnection&) = delete;
     ClosedConnection& operator=(const ClosedConnection&) = delete;
 
+    void reopen() {
+        reopened_ = true;
+        try {
+            c_.emplace(file_);
+        } catch (const std::exception& e) {
+            throw std::runtime_error("The experiment database " + file_.string() +
+                                     " cannot be opened again after the run: " + e.what());
+        }
+    }
+
 private:
     std::optional<db::Connection>& c_;
     std::filesystem::path file_;
+    bool reopened_ = false;
 };
 
 std::string text_of(const QLineEdit* e) {
@@ -276,6 +293,7 @@ void Hooks::run_plot() {
         if (a_.before_run) a_.before_run(sim_.simulator());
         workbench::prepare_simulator(sim_.simulator(), h);
         sim_.hand_over(h.power);
+        closed.reopen();
     }
     const std::string method = settings_method();
     const std::string mean_bat = workbench::mean_bat_after_run(w_.conn(), static_cast<int>(*id));
@@ -336,6 +354,7 @@ void Hooks::run_selection() {
         // of "calculate" that never comes. The run itself keeps the flag while it works.
         sim_.simulator().running = false;
         sim_.hand_over(h.power);
+        closed.reopen();
     }
     rebuild();
     w_.item_click();
