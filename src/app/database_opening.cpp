@@ -35,20 +35,25 @@ void set_label(DatabaseLink& link, const std::string& path) {
     link.label = "system database=" + file_name(path);
 }
 
-// Opens the database file in place of the current one; after a successful connect the
-// label names the current database.
-void connect(DatabaseLink& link, const ProgramState& state) {
-    link.connection.reset();
-    link.connection.emplace(link.path);
+// Opens the database file in place of the current one, which stays open when the file
+// cannot be opened (or, with `experiment_only`, is not an experiment database); after a
+// successful connect the label names the current database.
+void connect(DatabaseLink& link, const ProgramState& state, bool experiment_only) {
+    db::Connection opened(link.path);
+    if (experiment_only)
+        if (const auto table = missing_core_table(opened))
+            throw db::Error("The file '" + link.path +
+                            "' is not an experiment database: it has no table " + *table + ".");
+    link.connection = std::move(opened);
     set_label(link, state.db_f_name);
 }
 
 // Opens the database; when that fails, offers the connection-string editor once and
-// records an edited string. A second failure is shown and leaves no connection.
+// records an edited string. A second failure is shown and leaves the connection as it was.
 bool open_with_editor(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
-                      Dialogs& dialogs) {
+                      Dialogs& dialogs, bool experiment_only) {
     try {
-        connect(link, state);
+        connect(link, state, experiment_only);
         return true;
     } catch (const db::Error&) {
         // the editor below gives the user a chance to point at the database
@@ -61,9 +66,8 @@ bool open_with_editor(DatabaseLink& link, SettingsStore& settings, ProgramState&
             link.path = data_source_path(*source);
     }
     try {
-        connect(link, state);
+        connect(link, state, experiment_only);
     } catch (const db::Error& e) {
-        link.connection.reset();
         dialogs.show_message(error_title, e.what());
         return false;
     }
@@ -147,7 +151,7 @@ void set_database(DatabaseLink& link, const std::string& provider, const std::st
 
 bool open_database_at_start(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
                             Dialogs& dialogs) {
-    if (!open_with_editor(link, settings, state, dialogs)) return false;
+    if (!open_with_editor(link, settings, state, dialogs, false)) return false;
     // The database opened is recorded by its path; the provider is the one in use.
     state.db_f_name = link.path;
     set_label(link, link.path);
@@ -162,12 +166,25 @@ bool open_database_at_start(DatabaseLink& link, SettingsStore& settings, Program
 }
 
 bool change_database(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
-                     Dialogs& dialogs, const OdbcUpdate& update_odbc) {
-    const auto file = dialogs.choose_file(state.database_question, database_file_filter);
+                     Dialogs& dialogs, const OdbcUpdate& update_odbc,
+                     const AccessConversion& convert_access) {
+    const auto chosen = dialogs.choose_file(state.database_question, database_file_filter);
+    if (!chosen) return false;
+    const auto file = database_to_open(*chosen, convert_access, state.language, dialogs);
     if (!file) return false;
+    // Until the chosen file has opened as an experiment database, the current one stays
+    // open and everything keeps naming it.
+    const std::string path = link.path, connection_string = link.connection_string,
+                      label = link.label, name = state.db_f_name;
     state.db_f_name = *file;
     set_database(link, state.provider, state.db_f_name);
-    if (!open_with_editor(link, settings, state, dialogs)) return false;
+    if (!open_with_editor(link, settings, state, dialogs, true)) {
+        link.path = path;
+        link.connection_string = connection_string;
+        link.label = label;
+        state.db_f_name = name;
+        return false;
+    }
     adapt_and_report(link, settings, state, dialogs);
     if (settings.key_exists()) {
         settings.write_string("database", state.db_f_name);

@@ -2,6 +2,7 @@
 // start and changing it from the launcher.
 #pragma once
 
+#include "app/access_conversion.h"
 #include "app/datamodel.h"
 #include "app/dialogs.h"
 #include "app/program_state.h"
@@ -18,7 +19,7 @@ namespace app {
 inline constexpr const char* default_provider = "Provider=Microsoft.Jet.OLEDB.4.0;";
 // The file dialog of "Change System &Database": SQLite databases first.
 inline constexpr const char* database_file_filter =
-    "SQLite databases (*.sqlite *.db)|*.sqlite;*.db|ACCESS (*.mdb)|*.mdb";
+    "SQLite databases (*.sqlite *.db)|*.sqlite;*.db|ACCESS (*.mdb *.accdb)|*.mdb;*.accdb";
 
 // The shared connection and what the launcher keeps beside it.
 struct DatabaseLink {
@@ -84,9 +85,15 @@ using OdbcUpdate = std::function<bool(const std::string& db_path, Dialogs& dialo
 
 // "Change System &Database": asks for a database file (cancel: nothing changes), opens
 // it in place of the current one (editor on failure, as at start), adapts it, stores
-// "database" and the ODBC data source, and sets the simulator's database path.
+// "database" and the ODBC data source, and sets the simulator's database path. A file
+// that cannot be opened or lacks the core tables of an experiment database counts as a
+// failure; when the editor does not mend it, the failure is shown and the current
+// database stays open with its path, connection string and label.
 // Returns whether a new connection is open.
+// An Access database chosen goes through convert_access (when given): the converted
+// database is opened instead, and nothing changes when there is none.
 bool change_database(DatabaseLink& link, SettingsStore& settings, ProgramState& state,
-                     Dialogs& dialogs, const OdbcUpdate& update_odbc);
+                     Dialogs& dialogs, const OdbcUpdate& update_odbc,
+                     const AccessConversion& convert_access = {});
 
 } // namespace app

@@ -22,10 +22,10 @@ public:
     void create_if_missing(const std::string& table, const std::string& statement) {
         if (!conn_.has_table(table)) run(statement);
     }
-    // A table the adaptation cannot create: its absence ends the adaptation.
-    void require(const std::string& table) {
-        if (!conn_.has_table(table))
-            throw db::Error("The experiment database has no table " + table +
+    // The tables the adaptation cannot create: the absence of one ends the adaptation.
+    void require_core_tables() {
+        if (const auto table = missing_core_table(conn_))
+            throw db::Error("The experiment database has no table " + *table +
                             "; it cannot be adapted.");
     }
     bool has_column(const std::string& table, const std::string& column) {
@@ -163,13 +163,18 @@ void add_selection_lists(SchemaSteps& steps) {
 
 } // namespace
 
+std::optional<std::string> missing_core_table(db::Connection& conn) {
+    for (const char* table :
+         {"measurements", "tsm_nresult", "field_description", "soilproperties", "srbpflan"})
+        if (!conn.has_table(table)) return table;
+    return std::nullopt;
+}
+
 Adaptation adapt_datamodel(db::Connection& conn, SettingsStore& settings, ProgramState& state) {
     SchemaSteps steps(conn);
     // The tables no step creates are looked for first: a file that is not an experiment
     // database is left exactly as it was.
-    for (const char* table :
-         {"measurements", "tsm_nresult", "field_description", "soilproperties", "srbpflan"})
-        steps.require(table);
+    steps.require_core_tables();
     add_missing_work_tables(steps);
     add_measurement_columns(steps);
     add_plot_columns(steps);

@@ -30,6 +30,11 @@ struct Adaptation {
 // staying in effect.
 Adaptation adapt_datamodel(db::Connection& conn, SettingsStore& settings, ProgramState& state);
 
+// The first of the core tables (measurements, tsm_nresult, field_description,
+// soilproperties, srbpflan) that the database lacks; nothing when it has them all, as every
+// experiment database, older ones included, has.
+std::optional<std::string> missing_core_table(db::Connection& conn);
+
 // The next free integer key of a table: the largest key plus one, 0 on an empty table.
 std::int64_t get_key(db::Connection& conn, const std::string& table, const std::string& key);
 

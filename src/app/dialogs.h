@@ -19,11 +19,10 @@ public:
     virtual std::optional<std::string> choose_file(const std::string& title,
                                                    const std::string& filter) = 0;
     // A file to write (a new name or one to replace); nothing when cancelled. Filter as
-    // for choose_file. Without a save dialog there is no file.
-    virtual std::optional<std::string> choose_save_file(const std::string& /*title*/,
-                                                        const std::string& /*filter*/) {
-        return std::nullopt;
-    }
+    // for choose_file. Every implementation offers it: without it every export button
+    // would silently do nothing.
+    virtual std::optional<std::string> choose_save_file(const std::string& title,
+                                                        const std::string& filter) = 0;
     // The connection-string editor: the edited string, or nothing when unchanged.
     virtual std::optional<std::string> edit_connection_string(const std::string& current) = 0;
 };

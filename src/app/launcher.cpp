@@ -54,7 +54,8 @@ bool Launcher::activate() {
 }
 
 bool Launcher::change_database() {
-    const bool changed = app::change_database(link, store_, state, dialogs_, update_odbc_source);
+    const bool changed = app::change_database(link, store_, state, dialogs_, update_odbc_source,
+                                              context_.convert_access);
     if (changed) view.simulator_database = link.simulator_database;
     return changed;
 }

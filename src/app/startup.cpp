@@ -90,11 +90,15 @@ void lay_out_buttons(const ProgramState& state, LauncherState& launcher) {
 // An existing settings key: the database (asking for it when the file is missing),
 // program path, provider and dynamic-LTS flag.
 void read_settings(ProgramState& state, SettingsStore& settings, Dialogs& dialogs,
-                   const FileExists& file_exists) {
+                   const StartupContext& context) {
     if (state.database == "?") state.database = settings.read_string("database");
-    if (!file_exists(state.database)) {
-        if (auto chosen = dialogs.choose_file(state.database_question, database_file_filter)) {
-            state.database = *chosen;
+    if (!context.file_exists(state.database)) {
+        const auto chosen = dialogs.choose_file(state.database_question, database_file_filter);
+        const auto file =
+            chosen ? database_to_open(*chosen, context.convert_access, state.language, dialogs)
+                   : std::nullopt;
+        if (file) {
+            state.database = *file;
             settings.write_string("database", state.database);
         }
     }
@@ -146,7 +150,7 @@ void create_launcher(ProgramState& state, LauncherState& launcher, SettingsStore
             dialogs.show_message("TSM settings", "The settings lacked the values " + names +
                                                      "; their first-start values were stored.");
         }
-        read_settings(state, settings, dialogs, context.file_exists);
+        read_settings(state, settings, dialogs, context);
     } else
         first_start(state, settings, context);
     state.power = state.language != "D";

@@ -5,6 +5,7 @@
 // and shows the result; nothing here knows a widget.
 #pragma once
 
+#include "app/access_conversion.h"
 #include "app/command_line.h"
 #include "app/dialogs.h"
 #include "app/program_state.h"
@@ -67,6 +68,9 @@ struct StartupContext {
     FirstStartWriter write_first_start; // app::write_first_start_values
     // The database of a first start when none is given: created on demand.
     std::function<std::string()> first_database;
+    // The offer to convert an Access database chosen at the start-up question or under
+    // "Change System &Database"; without it the chosen file is opened as it is.
+    AccessConversion convert_access;
 };
 
 // The launcher's creation: language, system tag, mode, database, power flag, button

@@ -9,10 +9,7 @@
 
 namespace db {
 
-namespace {
-
-// Puts the finished file in place under its name, never over an existing file.
-void move_into_place(const std::filesystem::path& built, const std::filesystem::path& file) {
+void put_database_in_place(const std::filesystem::path& built, const std::filesystem::path& file) {
     if (::link(built.c_str(), file.c_str()) == 0) {
         std::filesystem::remove(built);
         return;
@@ -29,8 +26,6 @@ void move_into_place(const std::filesystem::path& built, const std::filesystem::
         throw Error("The new database '" + file.string() +
                     "' cannot be put in place: " + (error ? std::strerror(error) : ec.message()));
 }
-
-} // namespace
 
 void remove_database_files(const std::filesystem::path& file) noexcept {
     std::error_code ec;
@@ -59,7 +54,7 @@ Connection create_experiment_database(const std::filesystem::path& file, bool wi
                     "' could not be built: " + e.engine_message());
     }
     try {
-        move_into_place(built, file);
+        put_database_in_place(built, file);
     } catch (...) {
         remove_database_files(built);
         throw;

@@ -14,6 +14,11 @@ namespace db {
 // database's name.
 Connection create_experiment_database(const std::filesystem::path& file, bool with_demo);
 
+// Puts a database file built under a name of its own in place under its name, never over
+// an existing file (a hard link where the file system has them, else a rename after a
+// last look). Throws db::Error naming the file; the built file is then left to the caller.
+void put_database_in_place(const std::filesystem::path& built, const std::filesystem::path& file);
+
 // Removes a database file with its write-ahead journal and shared-memory index.
 void remove_database_files(const std::filesystem::path& file) noexcept;
 

@@ -73,6 +73,14 @@ Statement& Statement::bind(int index, const Value& v) {
     return *this;
 }
 
+Statement& Statement::bind_blob(int index, const std::string& bytes) {
+    if (done_ || sqlite3_stmt_busy(stmt_)) reset();
+    if (sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT) != SQLITE_OK)
+        fail("binding parameter " + std::to_string(index));
+    return *this;
+}
+
 int Statement::execute(const std::vector<Value>& params) {
     reset();
     for (std::size_t i = 0; i < params.size(); ++i) bind(static_cast<int>(i) + 1, params[i]);
@@ -108,6 +116,10 @@ Value Statement::column(int index) const {
             std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index))));
     }
     }
+}
+
+bool Statement::column_is_blob(int index) const {
+    return sqlite3_column_type(stmt_, index) == SQLITE_BLOB;
 }
 
 int Statement::column_count() const {

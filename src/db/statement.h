@@ -23,11 +23,16 @@ public:
 
     // Parameters count from 1, as in SQLite.
     Statement& bind(int index, const Value& v);
+    // Binds bytes as a binary value (BLOB), kept as they are.
+    Statement& bind_blob(int index, const std::string& bytes);
     // Binds all parameters in order and runs a write; returns rows changed.
     int execute(const std::vector<Value>& params = {});
     // Steps to the next row; false at the end.
     bool step();
     Value column(int index) const;
+    // Whether a column of the current row holds a binary value (column() gives its bytes);
+    // ask before column(), which may convert the value.
+    bool column_is_blob(int index) const;
     int column_count() const;
     std::string column_name(int index) const;
     // The first result column of that name, compared without regard to case; -1 when none.

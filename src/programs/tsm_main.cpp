@@ -1,6 +1,7 @@
 // tsm: the windowed workbench.
 #include "app/launcher.h"
 #include "app/settings_store.h"
+#include "import/access_offer.h"
 #include "sim/run_steps.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
@@ -24,6 +25,7 @@
 #include <QComboBox>
 #include <QMessageBox>
 #include <filesystem>
+#include <utility>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -34,7 +36,9 @@ int main(int argc, char** argv) {
         std::vector<std::string> args(argv + 1, argv + argc);
         auto store = app::open_user_settings();
         const std::filesystem::path dir = QCoreApplication::applicationDirPath().toStdString();
-        app::Launcher launcher(*store, dialogs, app::startup_context(args, dir));
+        app::StartupContext context = app::startup_context(args, dir);
+        context.convert_access = import::offer_access_conversion;
+        app::Launcher launcher(*store, dialogs, std::move(context));
         launcher.create();
         ui::Tsrb_UIF window(launcher, dialogs);
         dialogs.set_parent(&window);

@@ -50,6 +50,7 @@ TsrbAppExec::~TsrbAppExec() {
 void TsrbAppExec::Execute() {
     std::vector<std::string> words = split_arguments(Parameters);
     words.insert(words.begin(), ApplicationName);
+    words.insert(words.end(), Arguments.begin(), Arguments.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);

@@ -32,7 +32,10 @@ public:
 
     std::string ApplicationName; // program file to start
     std::string Parameters;      // its arguments, split at blanks (quotes group words)
-    std::string CurrentDir;      // working directory of the new process
+    // Further arguments after those of Parameters, each passed as it is: a path with
+    // blanks or quotes stays one argument. No shell sees any of them.
+    std::vector<std::string> Arguments;
+    std::string CurrentDir; // working directory of the new process
     ShowType show_type = ShowType::sstShowNormal;
 
     bool working = false;  // the started process is running

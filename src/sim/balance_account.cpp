@@ -15,6 +15,10 @@ std::optional<BalanceMethod> balance_method(const std::string& method) {
     return std::nullopt;
 }
 
+bool has_initial_stock(const RunRow& first) {
+    return first.corg > 0 && first.bd > 0;
+}
+
 BalanceAccount::BalanceAccount(BalanceMethod method, const RunRow& first)
     : method_(method), bd_(first.bd), skelett_(first.skelett) {
     const double corg = first.corg;

@@ -15,6 +15,11 @@ enum class BalanceMethod { huba, stand, salca, humod };
 // The method of a (trimmed) method name; nothing for "TSM" and unknown names.
 std::optional<BalanceMethod> balance_method(const std::string& method);
 
+// Whether a plot's first row gives the account a start: an initial Corg above 0 (SALCA: its
+// initial C stock) on a soil with a bulk density above 0. Without one the stock would start
+// from the missing-value marker.
+bool has_initial_stock(const RunRow& first);
+
 // One year of a balance method.
 struct BalanceYear {
     double balance = 0;             // the year's balance b (tsm_nresult c_rep), kg C/ha

@@ -238,10 +238,18 @@ StageEnd PlotSimulation::write_plot(PlotJob& job) {
     return balance_ ? balance_plot(job.rows) : write_turnover_plot(job);
 }
 
-// A plot of a humus balance method: the site data count as usable; the yearly balances
-// come with the rows.
+// A plot of a humus balance method: the yearly balances come with the rows. A plot without
+// an initial C stock to start from is left out with a message naming it, as the turnover
+// model leaves out a plot without usable site data.
 StageEnd PlotSimulation::balance_plot(const std::vector<RunRow>& rows) {
     const int plot = rows.front().fl_id;
+    if (!has_initial_stock(rows.front())) {
+        const std::string text = missing_data_text + std::to_string(plot);
+        ctx_.message(text + ": no initial Corg above 0; the plot is left out");
+        ctx_.dialogs.show_message("ERROR", text);
+        done_ += static_cast<int>(rows.size());
+        return StageEnd::completed;
+    }
     BalanceAccount account(*balance_, rows.front());
     int n_years = 0;
     const StageEnd end = repetitions(rows, [&](const RunRow& data, int k, int z_jahr) {

@@ -4,6 +4,7 @@
 
 #include "climate/weather_csv.h"
 #include "ui/busy_cursor.h"
+#include "ui/guarded.h"
 #include "ui/workbench_window.h"
 
 #include <QComboBox>
@@ -254,11 +255,7 @@ db::Connection& Ttsm_clim::conn() {
 }
 
 template <class F> void Ttsm_clim::guarded(const std::string& title, F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        dialogs_.show_message(title, e.what());
-    }
+    ui::guarded(dialogs_, title, f);
 }
 
 QPushButton* Ttsm_clim::button(const std::string& name) const {

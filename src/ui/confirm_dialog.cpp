@@ -73,6 +73,11 @@ std::optional<std::string> ConfirmingDialogs::choose_file(const std::string& tit
     return others_.choose_file(title, filter);
 }
 
+std::optional<std::string> ConfirmingDialogs::choose_save_file(const std::string& title,
+                                                               const std::string& filter) {
+    return others_.choose_save_file(title, filter);
+}
+
 std::optional<std::string> ConfirmingDialogs::edit_connection_string(const std::string& current) {
     return others_.edit_connection_string(current);
 }

@@ -46,6 +46,8 @@ public:
     bool ask_yes_no(const std::string& title, const std::string& text) override;
     std::optional<std::string> choose_file(const std::string& title,
                                            const std::string& filter) override;
+    std::optional<std::string> choose_save_file(const std::string& title,
+                                                const std::string& filter) override;
     std::optional<std::string> edit_connection_string(const std::string& current) override;
 
 private:

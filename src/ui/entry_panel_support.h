@@ -8,8 +8,11 @@
 
 #include <QDate>
 #include <QString>
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace db {
 class Connection;
@@ -38,5 +41,17 @@ std::optional<QDate> picker_date(const workbench::FormDate& date);
 // failures are shown as errors. Returns whether the write went through.
 bool run_entry(app::Dialogs& dialogs, const std::string& language, const std::string& title,
                const std::function<void()>& write);
+
+// The row a form's list selects after it was filled again: the row whose key is `written`
+// (the record just written); else, when the form keeps a selection, the row at `position`
+// held within the list; else none (-1).
+template <class Row, class Key>
+int row_after_reload(const std::vector<Row>& rows, Key key, std::int64_t written, bool reselect,
+                     int position) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (key(rows[i]) == written) return static_cast<int>(i);
+    if (!reselect || rows.empty()) return -1;
+    return std::min(std::max(position, 0), static_cast<int>(rows.size()) - 1);
+}
 
 } // namespace ui

@@ -1,8 +1,10 @@
 #include "ui/launcher_window.h"
 
 #include "db/db_error.h"
+#include "ui/guarded.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -94,11 +96,7 @@ void Tsrb_UIF::refresh() {
 
 // Errors of a step are shown with their message; the window stays usable.
 template <class F> void Tsrb_UIF::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        dialogs_.show_message("error", e.what());
-    }
+    ui::guarded(dialogs_, "error", f);
     refresh();
 }
 
@@ -140,6 +138,11 @@ bool Tsrb_UIF::event(QEvent* event) {
         activate();
     }
     return QMainWindow::event(event);
+}
+
+void Tsrb_UIF::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) QApplication::closeAllWindows();
 }
 
 void Tsrb_UIF::press(const std::string& name) {

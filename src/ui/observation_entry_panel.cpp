@@ -129,11 +129,9 @@ void ObservationEntryPanel::set_rows(std::int64_t fl_id,
     fl_id_ = fl_id;
     rows_ = std::move(rows);
     apply_filter();
-    int select = -1;
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (rows_[i].meas_id == select_after_reload_) select = static_cast<int>(i);
-    if (select < 0 && reselect_ && !rows_.empty())
-        select = std::min(std::max(position, 0), static_cast<int>(rows_.size()) - 1);
+    const int select = row_after_reload(
+        rows_, [](const workbench::MeasurementRow& r) { return r.meas_id; }, select_after_reload_,
+        reselect_, position);
     select_after_reload_ = -1;
     reselect_ = false;
     if (select >= 0) list_->setCurrentCell(select, 0);

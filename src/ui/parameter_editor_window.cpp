@@ -5,6 +5,7 @@
 #include "params/soil_profiles.h"
 #include "ui/busy_cursor.h"
 #include "ui/dataset_grid.h"
+#include "ui/guarded.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -66,11 +67,7 @@ db::Connection& Tsrb_parms::conn() {
 }
 
 template <class F> void Tsrb_parms::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        env_.dialogs.show_message("TSM-Parameter", e.what());
-    }
+    ui::guarded(env_.dialogs, "TSM-Parameter", f);
 }
 
 DatasetGrid* Tsrb_parms::selection_grid(params::SelectionList list) const {

@@ -7,6 +7,7 @@
 #include "stats/result_report.h"
 #include "stats/site_report.h"
 #include "ui/busy_cursor.h"
+#include "ui/guarded.h"
 #include "ui/report_printing.h"
 #include "ui/result_pages.h"
 #include "ui/workbench_window.h"
@@ -84,11 +85,7 @@ void ReportActions::add_buttons() {
 }
 
 template <class F> void ReportActions::guarded(const std::string& caption, F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        window_.dialogs().show_message(caption, e.what());
-    }
+    ui::guarded(window_.dialogs(), caption, f);
 }
 
 std::optional<std::int64_t> ReportActions::active_plot() {

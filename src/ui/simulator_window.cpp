@@ -3,6 +3,8 @@
 #include "sim/r_script.h"
 #include "sim/result_tables.h"
 #include "ui/busy_cursor.h"
+#include "ui/close_on_escape.h"
+#include "ui/guarded.h"
 #include "ui/query_grid.h"
 
 #include <QApplication>
@@ -42,6 +44,7 @@ TtsmadoForm1::TtsmadoForm1(sim::Simulator& simulator, SimulatorEnvironment env, 
                            QWidget* parent)
     : QMainWindow(parent), sim_(simulator), env_(std::move(env)), steps_(std::move(steps)) {
     setObjectName("TtsmadoForm1");
+    close_on_escape(this); // while a run is under way: STOP RUN
     setWindowTitle("TSM-simulator");
     auto* central = owned<QWidget>(this);
     setCentralWidget(central);
@@ -163,11 +166,7 @@ void TtsmadoForm1::show_selected_plots() {
 }
 
 template <class F> void TtsmadoForm1::guarded(F&& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        env_.dialogs.show_message("TSM-simulator", e.what());
-    }
+    ui::guarded(env_.dialogs, "TSM-simulator", f);
 }
 
 sim::RunContext TtsmadoForm1::run_context() {
@@ -240,7 +239,7 @@ void TtsmadoForm1::press_save_om_state() {
 }
 
 void TtsmadoForm1::press_run_r_script() {
-    sim::run_r_script(sim_, exec_, env_.current_dir);
+    guarded([&] { sim::run_r_script(sim_, exec_, env_.current_dir); });
     if (exec_.timer_enabled()) exec_timer_->start();
 }
 

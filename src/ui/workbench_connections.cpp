@@ -4,6 +4,7 @@
 
 #include "app/dialogs.h"
 #include "db/connection.h"
+#include "sim/final_stage.h"
 #include "stats/statistics_update.h"
 #include "ui/busy_cursor.h"
 #include "ui/simulator_window.h"
@@ -83,6 +84,14 @@ std::optional<std::int64_t> whole_number(const std::string& text) {
     }
 }
 
+// What the simulator's last run came to.
+std::string run_outcome(const sim::Simulator& s) {
+    if (s.assessment) return "finished with its report";
+    if (s.messages.empty()) return "nothing was run";
+    if (s.messages.back() == sim::run_stopped_line) return "stopped by STOP RUN";
+    return "ended without a report (last message: " + s.messages.back() + ")";
+}
+
 class Hooks {
 public:
     Hooks(Trange_select& w, TtsmadoForm1& s, WorkbenchActions a)
@@ -105,6 +114,10 @@ private:
     std::optional<std::int64_t> active_plot() const {
         return whole_number(w_.plot_id_label()->text().toStdString());
     }
+    // The plot the entries of a plots folder's menu act on: the plot shown on the pages,
+    // and only when it belongs to the experiment of the folder under the pointer. Without
+    // one the user is told so and nothing happens.
+    std::optional<std::int64_t> shown_plot_of_folder(const std::string& entry);
     void rebuild() { w_.rebuilt_treeview(0); }
     void to_top_node() { w_.fields().a_item = w_.tree()->topLevelItem(0); }
 
@@ -200,6 +213,24 @@ void Hooks::new_plot() {
     rebuild();
 }
 
+std::optional<std::int64_t> Hooks::shown_plot_of_folder(const std::string& entry) {
+    const auto id = active_plot();
+    const workbench::Tsrb_item* shown = w_.fields().a_srb_item;
+    bool ours = id && shown && shown->snr == *id && !w_.pages()->isHidden();
+    const QTreeWidgetItem* folder = pointed();
+    if (ours && folder && folder->parent() &&
+        workbench::kind_of_image(Trange_select::image_of(folder)) ==
+            workbench::NodeKind::plots_folder)
+        ours = shown->db_name == workbench::get_location(folder->parent()->text(0).toStdString());
+    if (ours) return id;
+    a_.dialogs.show_message(entry, language() == "D"
+                                       ? "Keine Fläche dieses Betriebs ist angezeigt: bitte "
+                                         "zuerst die Fläche anklicken."
+                                       : "No plot of this experiment is shown: click the plot "
+                                         "first.");
+    return std::nullopt;
+}
+
 void Hooks::delete_plot(std::optional<std::int64_t> id) {
     if (!id) return;
     if (!workbench::delete_plot(w_.conn(), a_.dialogs, language(), *id)) return;
@@ -211,7 +242,7 @@ void Hooks::delete_plot(std::optional<std::int64_t> id) {
 }
 
 void Hooks::move_plot() {
-    const auto id = active_plot();
+    const auto id = shown_plot_of_folder("move active plot");
     if (!id) return;
     const auto name = a_.questions.folder_name("create new experiment folder",
                                                workbench::next_experiment_code(w_.conn()));
@@ -224,8 +255,10 @@ void Hooks::copy_plot() {
     const auto id = pointed_plot();
     if (!id) return;
     w_.fields().a_srb_item = Trange_select::record_of(pointed());
-    workbench::copy_plot(w_.conn(), *id, w_.state().regional_mode);
-    rebuild();
+    const std::int64_t copy = workbench::copy_plot(w_.conn(), *id, w_.state().regional_mode);
+    w_.rebuild_keeping_view();
+    w_.tell("copy plot: plot " + std::to_string(*id) + " copied as plot " + std::to_string(copy) +
+            " (without results)");
 }
 
 void Hooks::save_site() {
@@ -245,8 +278,11 @@ void Hooks::save_site() {
     form.comment = text_of(w_.field("fda_comment"));
     form.tillage_option = std::max(0, w_.tillage_options()->currentIndex());
     form.initial_condition = w_.initial_conditions()->currentText().toStdString();
+    form.first_year = text_of(w_.field("Edit4"));
+    form.start_year = text_of(w_.field("Edit7"));
     w_.fields().snr_ = std::to_string(*id);
     workbench::save_site(w_.conn(), form);
+    w_.basic_info_saved();
     if (QTreeWidgetItem* node = w_.fields().active_item)
         node->setText(0, QString::fromStdString(workbench::renamed_plot_label(
                              node->text(0).toStdString(), form.name)));
@@ -303,6 +339,7 @@ void Hooks::run_plot() {
     w_.item_click();
     w_.click_on_item(location, label, true);
     after_run_pages(method);
+    w_.tell("model run (plot) " + std::to_string(*id) + ": " + run_outcome(sim_.simulator()));
 }
 
 // The pages after a single-plot run: misc.results for another method; for TSM the
@@ -336,6 +373,15 @@ void Hooks::run_selection() {
         if (const auto id = workbench::entry_plot(entry->text().toStdString()))
             plots.push_back(*id);
     }
+    if (plots.empty()) {
+        a_.dialogs.show_message("model run for selection",
+                                language() == "D"
+                                    ? "Keine Fläche ist angekreuzt: bitte zuerst die Flächen "
+                                      "ankreuzen. Es wurde nichts gerechnet."
+                                    : "No plot is ticked: tick the plots to run first. Nothing "
+                                      "was run.");
+        return;
+    }
     workbench::HandOver h;
     h.z_anf = workbench::start_year_field(text_of(w_.field("Edit9")));
     h.z_cnt = workbench::repeat_count_field(text_of(w_.field("Edit8")));
@@ -358,20 +404,27 @@ void Hooks::run_selection() {
     }
     rebuild();
     w_.item_click();
+    w_.tell("model run for selection, " + std::to_string(plots.size()) +
+            (plots.size() == 1 ? " plot: " : " plots: ") + run_outcome(sim_.simulator()));
 }
 
 void Hooks::update_statistics() {
     const auto phase = a_.questions.phase();
     if (!phase) return;
+    int plots = 0;
     {
         BusyCursor busy;
         stats::EvaluationOptions options;
         options.modus = w_.state().modus;
-        stats::update_statistics(w_.conn(), *phase, views_, options,
-                                 [](int, int, std::int64_t) { QCoreApplication::processEvents(); });
-        rebuild();
+        plots = stats::update_statistics(
+            w_.conn(), *phase, views_, options,
+            [](int, int, std::int64_t) { QCoreApplication::processEvents(); });
+        w_.rebuild_keeping_view();
     }
     w_.fields().phase_select = static_cast<int>(*phase);
+    w_.tell("Update-Statistics (" + std::string(stats::phase_caption(*phase)) +
+            "): the statistics of " + std::to_string(plots) + (plots == 1 ? " plot" : " plots") +
+            " stored in tsm_stat_corg and tsm_stat_nt");
 }
 
 void Hooks::connect(const std::shared_ptr<Hooks>& self) {
@@ -391,8 +444,9 @@ void Hooks::connect(const std::shared_ptr<Hooks>& self) {
     Trange_select& w = self->w_;
     for (const auto& [name, work] : plain)
         w.set_hook(name, [self, work = work](Trange_select&) { ((*self).*work)(); });
-    w.set_hook("delete active plot",
-               [self](Trange_select&) { self->delete_plot(self->active_plot()); });
+    w.set_hook("delete active plot", [self](Trange_select&) {
+        self->delete_plot(self->shown_plot_of_folder("delete active plot"));
+    });
     w.set_hook("delete plot", [self](Trange_select&) { self->delete_plot(self->pointed_plot()); });
     w.set_hook("experiment simulation", [self](Trange_select&) { self->fill_selection(false); });
     w.set_hook("database simulation", [self](Trange_select&) { self->fill_selection(true); });

@@ -1,6 +1,7 @@
 // drag_copy.cpp --- copying management and measurements between plots.
 #include "workbench/drag_copy.h"
 
+#include "app/dialogs.h"
 #include "db/connection.h"
 #include "workbench/workbench_texts.h"
 
@@ -23,12 +24,45 @@ CopyQuestion copy_question(CopyKind kind, const std::string& target, const std::
     return {ui_text(27, language), ui_text(entry, language) + target + ui_text(26, language)};
 }
 
+CopyQuestion copy_question(CopyKind kind, const std::string& target, int added, int existing,
+                           const std::string& language) {
+    CopyQuestion q = copy_question(kind, target, language);
+    const std::string n = std::to_string(added), m = std::to_string(existing);
+    if (language == "D")
+        q.text += "\n" + n + " Sätze kommen zu den " + m + " vorhandenen hinzu." +
+                  (existing > 0 ? " Mit Nein können Sie diese stattdessen ersetzen." : "");
+    else
+        q.text += "\n" + n + " records are added to the " + m + " it has." +
+                  (existing > 0 ? " Answer No to replace them instead." : "");
+    return q;
+}
+
+CopyQuestion replace_question(CopyKind kind, const std::string& target, const std::string& source,
+                              int added, int existing, const std::string& language) {
+    const bool management = kind == CopyKind::management;
+    const std::string n = std::to_string(added), m = std::to_string(existing);
+    if (language == "D")
+        return {confirm_caption(language),
+                "Die " + m + (management ? " Bewirtschaftungssätze" : " Messwerte") +
+                    " von Fläche " + target + " löschen und die " + n + " von Fläche " + source +
+                    " an ihre Stelle kopieren?"};
+    return {confirm_caption(language), "Delete the " + m +
+                                           (management ? " management records" : " measurements") +
+                                           " of plot " + target + " and copy the " + n +
+                                           " of plot " + source + " in their place?"};
+}
+
 std::string copy_report_caption(CopyKind kind, const std::string& language) {
     return ui_text(kind == CopyKind::management ? 24 : 25, language);
 }
 
 std::string copy_report(int copied, const std::string& language) {
     return std::to_string(copied) + ui_text(30, language);
+}
+
+std::string replace_report(int copied, int deleted, const std::string& language) {
+    return copy_report(copied, language) + "; " + std::to_string(deleted) +
+           (language == "D" ? " Sätze gelöscht" : " records deleted");
 }
 
 std::string copy_statement(CopyKind kind, std::int64_t from, std::int64_t to) {
@@ -45,8 +79,40 @@ std::string copy_statement(CopyKind kind, std::int64_t from, std::int64_t to) {
            target + " as FL_ID FROM measurements where FL_ID=" + source;
 }
 
-int copy_plot_data(db::Connection& conn, CopyKind kind, std::int64_t from, std::int64_t to) {
-    return conn.execute(copy_statement(kind, from, to));
+namespace {
+
+const char* table_of(CopyKind kind) {
+    return kind == CopyKind::management ? "cultivation" : "measurements";
+}
+
+} // namespace
+
+int count_plot_data(db::Connection& conn, CopyKind kind, std::int64_t fl_id) {
+    return static_cast<int>(conn.scalar("select count(*) from " + std::string(table_of(kind)) +
+                                        " where FL_ID=" + std::to_string(fl_id))
+                                .as_int());
+}
+
+std::optional<CopyMode> ask_copy_mode(app::Dialogs& dialogs, CopyKind kind,
+                                      const std::string& target, const std::string& source,
+                                      int added, int existing, const std::string& language) {
+    const CopyQuestion add = copy_question(kind, target, added, existing, language);
+    if (dialogs.ask_yes_no(add.caption, add.text)) return CopyMode::add;
+    if (existing == 0) return std::nullopt;
+    const CopyQuestion replace = replace_question(kind, target, source, added, existing, language);
+    if (dialogs.ask_yes_no(replace.caption, replace.text)) return CopyMode::replace;
+    return std::nullopt;
+}
+
+int copy_plot_data(db::Connection& conn, CopyKind kind, std::int64_t from, std::int64_t to,
+                   CopyMode mode) {
+    db::Transaction tx(conn, true);
+    if (mode == CopyMode::replace)
+        conn.execute("delete from " + std::string(table_of(kind)) +
+                     " where FL_ID=" + std::to_string(to));
+    const int copied = conn.execute(copy_statement(kind, from, to));
+    tx.commit();
+    return copied;
 }
 
 } // namespace workbench

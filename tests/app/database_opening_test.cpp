@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -289,8 +290,7 @@ TEST(SelectionLists, FollowTheItemsAndTheLanguage) {
     EXPECT_EQ(test::rows(c, "select [select], ITEM_IX from srbsel_crop order by ITEM_IX"),
               "0|1\n-1|2\n");
     // The amendment list keeps substrates only: the straw residue (od 0) stays out.
-    EXPECT_EQ(test::rows(c, "select [select], ITEM_IX from srbsel_ops order by ITEM_IX"),
-              "0|2\n");
+    EXPECT_EQ(test::rows(c, "select [select], ITEM_IX from srbsel_ops order by ITEM_IX"), "0|2\n");
     EXPECT_EQ(test::rows(c, "select NAME from srbpflan order by ITEM_IX"), "Weizen\nRoggen\n");
     EXPECT_EQ(test::rows(c, "select NAME from srbopspa order by ITEM_IX"), "Stroh\nMist\n");
     EXPECT_EQ(test::rows(c, "select ACTION, DEF_INTENSITY from srbaktion"), "Ernte|Ertrag\n");
@@ -458,19 +458,63 @@ TEST(ChangeDatabase, OpensAdaptsAndStoresTheNewDatabase) {
     EXPECT_EQ(l.link.label, "system database=other.db");
 }
 
-TEST(ChangeDatabase, ASecondFailureLeavesNoConnection) {
+// A file that does not open as an experiment database (missing, a text file, another
+// program's database), with the connection-string editor cancelled, changes nothing: the
+// current database stays open and named.
+TEST(ChangeDatabase, AFailedChangeKeepsTheCurrentDatabase) {
     test::TempDir dir;
     old_database(dir / "old.db").close();
-    Launcher l((dir / "old.db").string());
-    ASSERT_TRUE(app::open_database_at_start(l.link, l.settings, l.state, l.dialogs));
-    const auto settings_before = values(l.settings);
-    l.dialogs.files.push_back((dir / "none.db").string());
+    std::ofstream(dir / "notes.txt") << "not a database\n";
+    db::Connection::create(dir / "other.db").execute_native("CREATE TABLE notes (x TEXT)");
+    for (const char* name : {"none.db", "notes.txt", "other.db"}) {
+        Launcher l((dir / "old.db").string());
+        ASSERT_TRUE(app::open_database_at_start(l.link, l.settings, l.state, l.dialogs));
+        const auto settings_before = values(l.settings);
+        const std::string string_before = l.link.connection_string;
+        l.dialogs.files.push_back((dir / name).string());
 
-    EXPECT_FALSE(app::change_database(l.link, l.settings, l.state, l.dialogs, l.odbc));
-    EXPECT_FALSE(l.link.connection.has_value());
-    EXPECT_NE(l.dialogs.shown.back().find("none.db"), std::string::npos);
-    EXPECT_EQ(values(l.settings), settings_before);
-    EXPECT_EQ(l.odbc_updates, Strings{});
+        EXPECT_FALSE(app::change_database(l.link, l.settings, l.state, l.dialogs, l.odbc));
+        ASSERT_TRUE(l.link.connection.has_value()) << name;
+        EXPECT_EQ(l.link.connection->path(), dir / "old.db") << name;
+        EXPECT_TRUE(l.link.connection->has_table("measurements")) << name;
+        EXPECT_EQ(l.link.path, (dir / "old.db").string()) << name;
+        EXPECT_EQ(l.link.connection_string, string_before) << name;
+        EXPECT_EQ(l.link.label, "system database=old.db") << name;
+        EXPECT_EQ(l.state.db_f_name, (dir / "old.db").string()) << name;
+        EXPECT_NE(l.dialogs.shown.back().find(name), std::string::npos) << l.dialogs.shown.back();
+        EXPECT_EQ(values(l.settings), settings_before) << name;
+        EXPECT_EQ(l.odbc_updates, Strings{}) << name;
+    }
+    EXPECT_FALSE(db::Connection(dir / "other.db").has_table("cbi_setting"));
+}
+
+// An Access database chosen goes through the conversion offer: the database it gives is
+// opened; without one nothing changes.
+TEST(ChangeDatabase, AnAccessFileIsOpenedAsTheDatabaseItsConversionGives) {
+    test::TempDir dir;
+    old_database(dir / "old.db").close();
+    old_database(dir / "trials.db").close();
+    const std::string converted = (dir / "trials.db").string();
+    for (const bool accepted : {false, true}) {
+        Launcher l((dir / "old.db").string());
+        ASSERT_TRUE(app::open_database_at_start(l.link, l.settings, l.state, l.dialogs));
+        Strings offered;
+        const app::AccessConversion convert = [&](const std::string& file, const std::string&,
+                                                  app::Dialogs&) {
+            offered.push_back(file);
+            return accepted ? std::optional<std::string>(converted) : std::nullopt;
+        };
+        l.dialogs.files.push_back((dir / "trials.MDB").string());
+
+        EXPECT_EQ(app::change_database(l.link, l.settings, l.state, l.dialogs, l.odbc, convert),
+                  accepted);
+        EXPECT_EQ(offered, Strings{(dir / "trials.MDB").string()});
+        const std::string open = accepted ? converted : (dir / "old.db").string();
+        ASSERT_TRUE(l.link.connection.has_value());
+        EXPECT_EQ(l.link.connection->path(), open);
+        EXPECT_EQ(l.state.db_f_name, open);
+        EXPECT_EQ(l.settings.read_string("database"), open);
+    }
 }
 
 } // namespace

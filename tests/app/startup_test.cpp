@@ -10,6 +10,7 @@
 #include <cctype>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -270,6 +271,7 @@ protected:
     LauncherState launcher;
     std::set<std::string> files{"c:\\data\\last.mdb"};
     std::vector<std::string> first_start_calls;
+    app::AccessConversion convert; // none unless a test gives one
 
     void write_ini(const std::string& text) { std::ofstream(app::ini_path(dir.path())) << text; }
 
@@ -291,7 +293,8 @@ protected:
                 s.create_key();
                 s.write_string("database", db);
             },
-            [] { return std::string("/home/user/.local/share/tsm/demo.db"); }};
+            [] { return std::string("/home/user/.local/share/tsm/demo.db"); },
+            convert};
         app::create_launcher(state, launcher, store, dialogs, context);
     }
 
@@ -382,6 +385,32 @@ TEST_F(Launcher, MissingStoredDatabaseIsAskedFor) {
     EXPECT_EQ(dialogs.shown, std::vector<std::string>{"file: Where is the database ?"});
     EXPECT_EQ(state.database, "d:\\found.mdb");
     EXPECT_EQ(store.read_string("database"), "d:\\found.mdb");
+}
+
+// An Access database chosen there is offered for conversion; the converted database is
+// used, and a declined offer leaves the stored one.
+TEST_F(Launcher, MissingStoredDatabaseChosenAsAccessFileIsConverted) {
+    std::vector<std::string> offered;
+    std::optional<std::string> converted = "d:\\found.db";
+    convert = [&](const std::string& file, const std::string& language, app::Dialogs&) {
+        offered.push_back(file + " " + language);
+        return converted;
+    };
+    existing_key("c:\\moved.mdb");
+    dialogs.files.push_back(std::string("d:\\found.mdb"));
+    create();
+    EXPECT_EQ(offered, std::vector<std::string>{"d:\\found.mdb E"});
+    EXPECT_EQ(state.database, "d:\\found.db");
+    EXPECT_EQ(store.read_string("database"), "d:\\found.db");
+
+    converted.reset();
+    state = ProgramState();
+    existing_key("c:\\moved.mdb");
+    dialogs.files.push_back(std::string("d:\\found.accdb"));
+    create();
+    EXPECT_EQ(offered.back(), "d:\\found.accdb E");
+    EXPECT_EQ(state.database, "c:\\moved.mdb");
+    EXPECT_EQ(store.read_string("database"), "c:\\moved.mdb");
 }
 
 TEST_F(Launcher, GermanGivesCompactLayoutWithoutPower) {

@@ -3,7 +3,9 @@
 
 #include "db/connection.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace test {
@@ -39,6 +41,27 @@ public:
 
 private:
     std::filesystem::path previous_;
+};
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 // The rows of a query as text: fields joined by "|", rows ended by "\n", Null as "NULL".

@@ -3,19 +3,22 @@
 #include "app/launcher.h"
 #include "app/settings_store.h"
 #include "db/new_database.h"
+#include "import/access_offer.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 #include "ui/launcher_window.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
 
 class LauncherWindow : public ::testing::Test {
 protected:
-    void start(const std::string& language, std::vector<std::string> args = {}) {
+    void start(const std::string& language, std::vector<std::string> args = {},
+               app::AccessConversion convert_access = {}) {
         db::create_experiment_database(database, true).close();
         app::write_first_start_values(store, database.string(), dir.path().string());
         store.write_string("language", language);
@@ -23,6 +26,7 @@ protected:
         app::StartupContext context = app::startup_context(args, dir.path());
         context.write_first_start = [](app::SettingsStore&, const std::string&,
                                        const std::string&) { FAIL() << "not a first start"; };
+        context.convert_access = std::move(convert_access);
         launcher = std::make_unique<app::Launcher>(store, dialogs, context);
         launcher->create();
         window = std::make_unique<ui::Tsrb_UIF>(*launcher, dialogs);
@@ -80,6 +84,48 @@ TEST_F(LauncherWindow, MethodCodeOnTheCommandLine) {
     for (const char* b : {"settings", "parameters", "data_transfer"})
         EXPECT_FALSE(window->button(b)->isEnabled()) << b;
     EXPECT_EQ(window->status_panel(0)->text().toStdString(), "KORVEX 2014");
+}
+
+// "Change System Database" with a file that is no database keeps the open database, and
+// the label and title keep naming it.
+TEST_F(LauncherWindow, AFailedDatabaseChangeKeepsTheOpenDatabase) {
+    start("E");
+    std::ofstream(dir / "notes.txt") << "not a database\n";
+    const QString title = window->windowTitle();
+    dialogs.files.push_back((dir / "notes.txt").string());
+    window->button("database_choice")->click();
+    ASSERT_TRUE(launcher->connected());
+    EXPECT_EQ(launcher->connection().path(), database);
+    EXPECT_EQ(launcher->state.db_f_name, database.string());
+    EXPECT_EQ(window->database_label()->text().toStdString(), "system database=demo.db");
+    EXPECT_EQ(window->windowTitle(), title);
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_NE(dialogs.shown.back().find("notes.txt"), std::string::npos) << dialogs.shown.back();
+}
+
+// "Change System Database" with an Access database: after Yes to the offer the converted
+// database beside it is the system database.
+TEST_F(LauncherWindow, AnAccessDatabaseIsConvertedAndOpened) {
+    start("E", {}, import::offer_access_conversion);
+    // The import reads a file by its content: an older SQLite layout under an Access name.
+    {
+        db::Connection older = db::create_experiment_database(dir / "trials.mdb", true);
+        older.execute_native("ALTER TABLE field_description DROP COLUMN area");
+    }
+    dialogs.files.push_back((dir / "trials.mdb").string());
+    dialogs.yes_no.push_back(true);
+    window->button("database_choice")->click();
+    ASSERT_TRUE(launcher->connected());
+    EXPECT_EQ(launcher->connection().path(), dir / "trials.db");
+    EXPECT_EQ(window->database_label()->text().toStdString(), "system database=trials.db");
+    EXPECT_EQ(launcher->connection()
+                  .scalar("select count(*) from field_description where "
+                          "area = -99")
+                  .as_int(),
+              11);
+    ASSERT_GE(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[1].rfind("Access database: 'trials.mdb' is an Access database.", 0), 0u)
+        << dialogs.shown[1];
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
 #include "test_support.h"
+#include "ui/confirm_dialog.h"
 #include "ui/grid_export.h"
 #include "ui/result_pages.h"
 #include "ui/som_reproduction_levels.h"
@@ -70,7 +71,7 @@ protected:
         state.language = language;
         state.power = language != "D";
         window = std::make_unique<ui::Trange_select>(
-            ui::WorkbenchEnvironment{state, connection, settings, dialogs});
+            ui::WorkbenchEnvironment{state, connection, settings, confirming});
         ui::ResultPages& pages = ui::install_result_pages(*window);
         window->resize(1000, 800);
         window->show();
@@ -110,6 +111,8 @@ protected:
     app::ProgramState state;
     app::MemorySettingsStore settings;
     test::ScriptedDialogs dialogs;
+    // The windows get the dialogs through the deletion question's wrapper, as in the program.
+    ui::ConfirmingDialogs confirming{dialogs};
     std::unique_ptr<ui::Trange_select> window;
 };
 

@@ -210,6 +210,12 @@ TEST(ConfirmDialog, AnswersTheDeletionQuestion) {
     EXPECT_FALSE(dialogs.ask_yes_no("ACHTUNG !", "delete it ?"));
     EXPECT_TRUE(dialogs.ask_yes_no("Question", "go on ?"));
     EXPECT_EQ(others.shown, std::vector<std::string>{"Question: go on ?"});
+
+    // Every file choice reaches the wrapped dialogs with its answer.
+    others.files = {"in.db"};
+    others.save_files = {"out.xlsx"};
+    EXPECT_EQ(dialogs.choose_file("open", "*.db"), "in.db");
+    EXPECT_EQ(dialogs.choose_save_file("==> xls", "Excel workbook|*.xlsx"), "out.xlsx");
 }
 
 } // namespace

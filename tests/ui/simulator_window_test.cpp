@@ -179,6 +179,23 @@ TEST_F(SimulatorWindowTest, FailedRunShowsItsMessageAndStaysUsable) {
     EXPECT_EQ(w->calculate_button()->text().toStdString(), "calculate");
 }
 
+// "run r-script" with r_call naming no program says why nothing started.
+TEST_F(SimulatorWindowTest, RunRScriptExplainsAFailedStart) {
+    const test::ScopedEnv odbc("ODBCINI", (dir / "odbc.ini").string());
+    auto w = window();
+    w->activate();
+    simulator.r_call = (dir / "no R here").string();
+    dialogs.shown.clear();
+    w->press_run_r_script();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].find("'" + simulator.r_call +
+                                    "' (settings value r_call) could "
+                                    "not be started"),
+              std::string::npos)
+        << dialogs.shown[0];
+    EXPECT_FALSE(w->app_exec().working);
+}
+
 TEST_F(SimulatorWindowTest, SaveOmStateBeforeAnyRunStoresZerosUnderPlotZero) {
     auto w = window();
     w->activate();

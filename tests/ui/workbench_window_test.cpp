@@ -249,6 +249,25 @@ TEST_F(WorkbenchWindowTest, TablesNodeShowsThePlotsOfTheExperiment) {
     EXPECT_EQ(w.front_panel(), w.pages());
 }
 
+// The pages show a plot: clicking an experiment or a folder hides them, so no other node
+// shows the last plot's grids under its own title.
+TEST_F(WorkbenchWindowTest, FoldersHideTheLastPlotsPages) {
+    Trange_select& w = open();
+    QTreeWidgetItem* experiment = node("Crop rotation trial   <2>");
+    for (QTreeWidgetItem* folder : {experiment, w.tree()->topLevelItem(0), experiment->child(1)}) {
+        click("201 straw removed");
+        ASSERT_EQ(w.front_panel(), w.pages());
+        w.press_item(folder, Qt::LeftButton);
+        SCOPED_TRACE(folder->text(0).toStdString());
+        EXPECT_TRUE(w.pages()->isHidden());
+        EXPECT_EQ(w.front_panel(), w.cover_panel());
+    }
+    click("201 straw removed");
+    EXPECT_EQ(w.front_panel(), w.pages());
+    EXPECT_EQ(w.plot_id_label()->text(), "201");
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
+}
+
 TEST_F(WorkbenchWindowTest, DraggingCopiesManagementOrMeasurements) {
     Trange_select& w = open();
     QTreeWidgetItem* target = node("102 mineral N");
@@ -260,17 +279,21 @@ TEST_F(WorkbenchWindowTest, DraggingCopiesManagementOrMeasurements) {
     EXPECT_FALSE(w.drop_accepted(node("101 no fertiliser")));
     EXPECT_FALSE(w.drop_accepted(node("Crop rotation trial   <2>")));
 
-    dialogs.yes_no = {false, true};
-    EXPECT_TRUE(w.drop_on(target)); // answered No: nothing copied
+    dialogs.yes_no = {false, false, true};
+    EXPECT_TRUE(w.drop_on(target)); // answered No to adding and to replacing: nothing copied
     EXPECT_EQ(count("cultivation", "fl_id=102"), "116\n");
     EXPECT_TRUE(w.drop_on(target));
     EXPECT_EQ(w.fields().d_snr, "102");
     EXPECT_EQ(count("cultivation", "fl_id=102"), "162\n");
-    ASSERT_EQ(dialogs.shown.size(), 3u);
-    EXPECT_EQ(dialogs.shown[1],
+    ASSERT_EQ(dialogs.shown.size(), 4u);
+    EXPECT_EQ(dialogs.shown[1], "ATTENTION !: Delete the 116 management records of plot 102 "
+                                "mineral N and copy the 46 of plot 101 no fertiliser in their "
+                                "place?");
+    EXPECT_EQ(dialogs.shown[2],
               "confirm operation: you are about to copy management data into plot 102 mineral N - "
-              "continue ?");
-    EXPECT_EQ(dialogs.shown[2], "transfer of management data               : 46 records copied ");
+              "continue ?\n46 records are added to the 116 it has. Answer No to replace them "
+              "instead.");
+    EXPECT_EQ(dialogs.shown[3], "transfer of management data               : 46 records copied ");
 
     w.pages()->setCurrentIndex(ui::page::observation);
     const std::string measured = count("measurements", "fl_id=101");
@@ -296,6 +319,36 @@ TEST_F(WorkbenchWindowTest, DraggingCopiesManagementOrMeasurements) {
     EXPECT_EQ(dialogs.shown.size(), asked);
     w.end_drag();
     EXPECT_FALSE(w.fields().draging);
+}
+
+// A plain press on the plot shown, as a drag begins, loads its Basic-Info page; the drag
+// copies what the page in front before the press shows, and may replace the target's records.
+TEST_F(WorkbenchWindowTest, DragWithoutModifierCanReplaceTheTargetsManagement) {
+    Trange_select& w = open();
+    click("101 no fertiliser");
+    w.pages()->setCurrentIndex(ui::page::management);
+    mouse_press(node("101 no fertiliser"), Qt::LeftButton);
+    EXPECT_EQ(w.pages()->currentIndex(), ui::page::basic_info);
+    ASSERT_TRUE(w.begin_drag());
+    EXPECT_EQ(w.pages()->currentIndex(), ui::page::management);
+
+    dialogs.yes_no = {false, true}; // not added, but replaced
+    EXPECT_TRUE(w.drop_on(node("102 mineral N")));
+    w.end_drag();
+    EXPECT_EQ(count("cultivation", "fl_id=102"), "46\n");
+    EXPECT_EQ(count("cultivation", "fl_id=101"), "46\n");
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[2],
+              "transfer of management data               : 46 records copied ; 116 records "
+              "deleted");
+
+    // A click that is no drag start still shows Basic-Info, and a page chosen after it stays.
+    click("101 no fertiliser");
+    EXPECT_EQ(w.pages()->currentIndex(), ui::page::basic_info);
+    w.pages()->setCurrentIndex(ui::page::observation);
+    ASSERT_TRUE(w.begin_drag());
+    EXPECT_EQ(w.pages()->currentIndex(), ui::page::observation);
+    w.end_drag();
 }
 
 TEST_F(WorkbenchWindowTest, GermanVersion) {
@@ -325,7 +378,7 @@ TEST_F(WorkbenchWindowTest, GermanVersion) {
     dialogs.yes_no = {true};
     w.drop_on(node("102 mineral N"));
     ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0],
+    EXPECT_EQ(dialogs.shown[0].substr(0, dialogs.shown[0].find('\n')),
               "bitte bestätigen: Sie kopieren Messergebnisse nach Fläche 102 mineral N - "
               "fortsetzen ?");
     EXPECT_NE(dialogs.shown[1].find("Transfer von Messwerten:"), std::string::npos);
