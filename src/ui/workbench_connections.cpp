@@ -30,22 +30,21 @@
 namespace ui {
 namespace {
 
-// Closes the shared connection for the simulator. reopen() opens it again after the run
-// and says why when the file cannot be opened (moved or locked meanwhile). When the run
-// failed, leaving the block opens it again too, so that the workbench keeps its database
-// where it can; a failure there must not hide the run's own error.
+// Closes the shared connection for the simulator. reopen() opens it again after the run;
+// when the file was moved or locked meanwhile, the window keeps trying that file on its next
+// uses and the message names it. When the run failed, leaving the block does the same
+// quietly, so that the run's own error is the one shown.
 class ClosedConnection {
 public:
-    explicit ClosedConnection(std::optional<db::Connection>& c) : c_(c) {
-        if (!c_) throw std::runtime_error("No experiment database is open.");
-        file_ = c_->path();
+    ClosedConnection(std::optional<db::Connection>& c, Trange_select& w) : c_(c), w_(w) {
+        file_ = w_.conn().path();
         c_.reset();
         QCoreApplication::processEvents();
     }
     ~ClosedConnection() {
-        if (reopened_) return;
+        if (done_) return;
         try {
-            c_.emplace(file_);
+            reopen();
         } catch (const std::exception&) {
             // the run's own error is on its way to the window
         }
@@ -54,19 +53,17 @@ public:
     ClosedConnection& operator=(const ClosedConnection&) = delete;
 
     void reopen() {
-        reopened_ = true;
-        try {
-            c_.emplace(file_);
-        } catch (const std::exception& e) {
-            throw std::runtime_error("The experiment database " + file_.string() +
-                                     " cannot be opened again after the run: " + e.what());
-        }
+        done_ = true;
+        c_.reset(); // whatever the simulator opened meanwhile
+        w_.database_lost(file_);
+        w_.conn();
     }
 
 private:
     std::optional<db::Connection>& c_;
+    Trange_select& w_;
     std::filesystem::path file_;
-    bool reopened_ = false;
+    bool done_ = false;
 };
 
 std::string text_of(const QLineEdit* e) {
@@ -325,7 +322,7 @@ void Hooks::run_plot() {
     h.single = true;
     workbench::select_single_plot(w_.conn(), static_cast<int>(*id));
     {
-        ClosedConnection closed(a_.connection);
+        ClosedConnection closed(a_.connection, w_);
         if (a_.before_run) a_.before_run(sim_.simulator());
         workbench::prepare_simulator(sim_.simulator(), h);
         sim_.hand_over(h.power);
@@ -392,7 +389,7 @@ void Hooks::run_selection() {
     BusyCursor busy;
     workbench::select_plots_for_run(w_.conn(), plots);
     {
-        ClosedConnection closed(a_.connection);
+        ClosedConnection closed(a_.connection, w_);
         if (a_.before_run) a_.before_run(sim_.simulator());
         workbench::prepare_simulator(sim_.simulator(), h);
         // The activation waits while running is set before its automatic calculation, and
