@@ -10,8 +10,10 @@
 #include "programs/climate_commands.h"
 #include "programs/entry_command.h"
 #include "programs/import_command.h"
+#include "programs/merge_command.h"
 #include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
+#include "programs/shard_command.h"
 #include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
@@ -90,7 +92,20 @@ const char* const usage =
     "                          tables and columns are copied as they are, then the\n"
     "                          data model is adapted; prints per table the rows read and\n"
     "                          written and the columns left out; a row that cannot be\n"
-    "                          converted is named and leaves no new file\n";
+    "                          converted is named and leaves no new file\n"
+    "  DB=DATABASE go --shard i/k [--out FILE] [PARAMETER ...]\n"
+    "                          run the i-th of every k selected plots (FL_ID order) without\n"
+    "                          writing the selection or the settings; with --out the\n"
+    "                          database is only read (the run works on a private copy in\n"
+    "                          $TMPDIR) and FILE gets the shard's results for merge\n"
+    "  merge DATABASE SHARD... put the shards' results into the database they were run\n"
+    "                          from, in one transaction, as one run over all selected\n"
+    "                          plots leaves them; then the assessment, tsm_report.txt and,\n"
+    "                          with ERR_P, the protocol row; refused unless the shards come\n"
+    "                          from this database unchanged, with the same parameters, and\n"
+    "                          their plots are disjoint and cover the selection\n"
+    "  assess DATABASE         the assessment of the selected plots' results against the\n"
+    "                          measurements\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -266,10 +281,12 @@ bool file_exists(const std::string& f) {
 // the run, and the exit code: 0 completed with its report, 1 stopped or ended before the report, 3
 // prepared but the method's final stage is not part of this version.
 int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dialogs,
-                   const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+                   const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const ShardStart* shard) {
     sim::Simulator simulator;
     simulator.database = launcher.view.simulator_database;
     simulator.methode = launcher.state.methode; // the database's method, unless "M=" says
+    if (shard) simulator.shard = shard->shard;
     PrintingObserver observer(out, launcher.link.connection);
     sim::ActivationContext context{args,
                                    file_exists,
@@ -280,7 +297,8 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
                                    observer,
                                    launcher.link.connection,
                                    std::filesystem::current_path().string()};
-    const sim::RunSteps steps = sim::standard_run_steps(&store);
+    sim::RunSteps steps = sim::standard_run_steps(&store);
+    if (shard) steps.narrow_selection = shard->narrow_selection;
     sim::ActivationOutcome outcome;
     try {
         outcome = sim::activate_window(simulator, context, steps, [] { return true; });
@@ -289,6 +307,7 @@ int run_simulation(Launcher& launcher, SettingsStore& store, ConsoleDialogs& dia
         throw;
     }
     observer.release();
+    if (shard && shard->finished) shard->finished(simulator);
     if (outcome.calculate == sim::CalculateOutcome::completed && simulator.assessment) return 0;
     const std::string last = simulator.messages.empty() ? "" : simulator.messages.back();
     if (last == sim::final_stage_missing(simulator.methode)) {
@@ -313,13 +332,26 @@ void refuse_missing_database(const std::vector<std::string>& args) {
     throw std::invalid_argument("DB=" + *named + ": " + why + "; nothing was run or changed");
 }
 
+// The user's settings, for a shard's run to read and change in memory only.
+std::unique_ptr<SettingsStore> settings_in_memory() {
+    const auto user = open_user_settings();
+    auto copy = std::make_unique<MemorySettingsStore>();
+    if (user->key_exists()) copy->create_key();
+    for (const std::string& name : user->value_names())
+        copy->write_string(name, user->read_string(name));
+    return copy;
+}
+
+} // namespace
+
 // The start-up of the windowed program without windows, then a summary or the run.
-int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const ShardStart* shard) {
     // The command line is checked before anything changes.
     refuse_missing_database(args);
     const SimulatorStart simulator = parse_simulator_args(args, file_exists);
     ConsoleDialogs dialogs(err);
-    auto store = open_user_settings();
+    auto store = shard ? settings_in_memory() : open_user_settings();
     Launcher launcher(*store, dialogs, startup_context(args, program_dir()));
     launcher.create();
     if (!launcher.first_show()) {
@@ -328,7 +360,12 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return 1;
     }
     const bool go = launcher.activate();
-    if (go || simulator.auto_mode) return run_simulation(launcher, *store, dialogs, args, out, err);
+    if (go || simulator.auto_mode)
+        return run_simulation(launcher, *store, dialogs, args, out, err, shard);
+    if (shard) {
+        err << "tsm-batch: --shard needs a run (go or GO)\n";
+        return 2;
+    }
     db::Connection& c = launcher.connection();
     out << "Method: " << launcher.state.methode << "  (mode " << launcher.state.modus
         << ", language " << launcher.state.language << ")\n"
@@ -338,10 +375,28 @@ int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostre
     return 0;
 }
 
+namespace {
+
+int command_shard(const std::vector<std::string>& a, std::ostream& out, std::ostream& err) {
+    try {
+        return run_shard_command(a, out, err);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(std::string(shard_usage) + " (" + e.what() + ")");
+    }
+}
+
+int command_merge(const std::vector<std::string>& a, std::ostream& out) {
+    try {
+        return a[0] == "merge" ? run_merge_command(a, out) : run_assess_command(a, out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
+    }
+}
+
 const std::vector<std::string> commands = {
-    "new",           "sql",    "summary",        "outliers",       "nbalance", "transfer",
-    "method-inputs", "report", "climate-import", "climate-export", "event",    "measurement",
-    "import"};
+    "new",      "sql",           "summary", "outliers",       "nbalance",
+    "transfer", "method-inputs", "report",  "climate-import", "climate-export",
+    "event",    "measurement",   "import",  "merge",          "assess"};
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -363,7 +418,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
     }
     try {
         if (args.empty() || std::find(commands.begin(), commands.end(), args[0]) == commands.end())
-            return start_up(args, out, err);
+            return asks_for_shard(args) ? command_shard(args, out, err) : start_up(args, out, err);
         const std::string& cmd = args[0];
         if (cmd == "new") return command_new(args, out);
         if (cmd == "sql") return command_sql(args, in, out, err);
@@ -375,6 +430,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "report") return program_command(program_commands, args, out, err);
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         if (cmd == "import") return run_import_command(args, out);
+        if (cmd == "merge" || cmd == "assess") return command_merge(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

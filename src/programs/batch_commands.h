@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+namespace sim {
+struct RunContext;
+struct Simulator;
+} // namespace sim
+
 namespace app {
 
 // A command that needs more than the core libraries (the reports need the window
@@ -20,6 +25,20 @@ using BatchCommands = std::map<std::string, BatchCommand>;
 // program does not hand over says so and returns 1.
 int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
               std::ostream& err, const BatchCommands& program_commands = {});
+
+// What a start-up with a run changes for one shard of a split run: the settings are
+// read from the user's store but changed in memory only, the run keeps only the shard's
+// plots in its snapshot of the selection, and its assessment is partial.
+struct ShardStart {
+    std::string shard;                                      // "i/k"
+    std::function<void(sim::RunContext&)> narrow_selection; // once the snapshot exists
+    std::function<void(const sim::Simulator&)> finished;    // after the run, however it ended
+};
+
+// The start-up of the windowed program without windows (tsm-batch without a command):
+// a summary of the database, or the run with "go" or "GO". Returns the exit code.
+int start_up(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+             const ShardStart* shard = nullptr);
 
 // The commands the program hands to run_batch (batch_gui_commands.cpp in the build with
 // windows, batch_console_commands.cpp without).

@@ -11,6 +11,7 @@
 #include "sim/result_tables.h"
 #include "sim/run_input_checks.h"
 #include "sim/run_rows.h"
+#include "sim/shard.h"
 
 #include <filesystem>
 #include <set>
@@ -95,11 +96,14 @@ void end_of_run(RunContext& ctx, int last_plot) {
     const Tallies tallies = compare_with_measurements(ctx.conn);
     sim.histogram = tallies.classes;
     for (const std::string& line : report_lines(tallies)) ctx.message(line);
-    if (sim.sim_prot)
+    if (!sim.shard.empty())
+        ctx.message(partial_assessment_line(sim.shard));
+    else if (sim.sim_prot)
         append_protocol_row(ctx.conn, protocol_row(assess(tallies), last_plot, sim.run_id));
     if (sim.pst_processing) run_post_processing(ctx);
     ctx.message(job_finished_line());
-    write_run_report(std::filesystem::current_path() / run_report_name, sim.messages);
+    write_run_report(std::filesystem::current_path() / run_report_file_name(sim.shard),
+                     sim.messages);
     sim.assessment = true;
 }
 

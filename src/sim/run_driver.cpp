@@ -164,6 +164,7 @@ void run(RunContext& ctx, const RunSteps& steps) {
     // The plots of the run are those selected now, whatever happens to the selection
     // states while it works.
     SelectionSnapshot selection(ctx.conn);
+    if (steps.narrow_selection) steps.narrow_selection(ctx);
     if (sim.z_cnt < 0)
         throw std::invalid_argument("the number of repetitions is negative (" +
                                     std::to_string(sim.z_cnt) + "); nothing was changed");

@@ -46,6 +46,8 @@ struct RunSteps {
     RunStep salca;                 // the SALCA method's preparation
     RunStep humus_balance;         // HUBA.../NULL: the humus balance tables
     FinalStage final_stage;        // runs the model or finishes the method with its name
+    RunStep narrow_selection;      // one shard of a split run: keeps its plots in the run's
+                                   // snapshot of the selection (called once the snapshot exists)
 };
 
 // The result-removal statements of a run, in the order they run.

@@ -46,6 +46,7 @@ struct Simulator {
     bool autoclick = false;      // press "calculate" at the end of activation
     bool singlemode = false;     // opened by the workbench for one plot
     bool assessment = false;     // set by a final stage that ended normally
+    std::string shard;           // "i/k" for one shard of a split run (partial assessment)
     ModelParameters parms;
     double mi = 0, me = 0, ma = 0; // pore size parameters of the soil properties
 
