@@ -7,9 +7,9 @@
 //
 // Renewing the corpus after statements were added or changed: run
 //     TSM_TRACE_MISSING=/tmp/missing.jet build/bin/statement_corpus_test
-// which writes the missing statements in the corpus format into that file. Replace the
-// values by the corpus's plausible literals, write where each is sent into its comment
-// line, and add them to the corpus by hand.
+// which writes the missing statements in the corpus format into that file, each with a
+// drafted comment line and the values of the demo run. Review them (plausible literals,
+// a comment that says where the statement is used) and add them to the corpus by hand.
 #include "db/connection.h"
 #include "db/new_database.h"
 #include "db/statement_shape.h"
@@ -222,17 +222,16 @@ TEST_F(TracedFlows, CorpusHoldsEveryStatementTheFlowsSend) {
 
     std::set<std::string> corpus;
     for (const auto& s : test::read_corpus()) corpus.insert(db::statement_shape(s.text));
-    std::vector<Tracer::Sample> missing;
-    std::string report;
-    for (const auto& [shape, sample] : tracer.seen())
-        if (!corpus.count(shape)) {
-            missing.push_back(sample);
-            report += "\n" + sample.flow + ":\n  shape:  " + shape +
-                      "\n  sample: " + db::trim(sample.text);
-        }
     ASSERT_FALSE(tracer.seen().empty());
+    std::vector<Tracer::Sample> missing;
+    for (const auto& [shape, sample] : tracer.seen())
+        if (!corpus.count(shape)) missing.push_back(sample);
     std::sort(missing.begin(), missing.end(),
               [](const auto& a, const auto& b) { return a.order < b.order; });
+    std::string report;
+    for (const auto& m : missing)
+        report += "\n" + m.flow + ":\n  shape:  " + db::statement_shape(m.text) +
+                  "\n  sample: " + db::trim(m.text);
     if (const char* file = std::getenv("TSM_TRACE_MISSING")) write_missing(file, missing);
     EXPECT_TRUE(missing.empty()) << missing.size() << " of " << tracer.seen().size()
                                  << " statements sent are not in the corpus "
