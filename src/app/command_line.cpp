@@ -148,4 +148,18 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
     return s;
 }
 
+bool is_startup_parameter(const std::string& arg) {
+    static const std::array<const char*, 9> exact_prefixes{"DB=", "S+", "S-",  "M=",   "ERR_P",
+                                                           "SC=", "I=", "ID=", "UNCAS"};
+    static const std::array<const char*, 6> prefixes_any_case{"ORV", "REGIO", "BAT",
+                                                              "RC=", "TC=",   "THREADS="};
+    static const std::array<const char*, 3> file_rules{"SQL", "PPQ", "POQ"};
+    const auto matches = [&](const auto& list, auto test) {
+        return std::any_of(list.begin(), list.end(), [&](const char* p) { return test(arg, p); });
+    };
+    return arg == "go" || arg == "new_bat" || arg == "!" || db::iequals(arg, "GO") ||
+           db::iequals(arg, "nw") || matches(exact_prefixes, starts_with) ||
+           matches(prefixes_any_case, starts_with_any_case) || matches(file_rules, is_file_rule);
+}
+
 } // namespace app

@@ -81,4 +81,8 @@ struct SimulatorStart {
 SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
                                     const FileExists& file_exists);
 
+// Whether a parameter triggers at least one of the launcher's or the simulator's rules
+// (recognised as those rules recognise it; its number part is checked by them).
+bool is_startup_parameter(const std::string& arg);
+
 } // namespace app

@@ -19,6 +19,9 @@ public:
         if (!book_) fail("the workbook cannot be created");
         sheet_ = workbook_add_worksheet(book_, nullptr);
         if (!sheet_) fail("no worksheet can be added");
+        four_decimals_ = workbook_add_format(book_);
+        if (!four_decimals_) fail("no cell format can be added");
+        format_set_num_format(four_decimals_, "0.0000");
     }
     Workbook(const Workbook&) = delete;
     Workbook& operator=(const Workbook&) = delete;
@@ -31,11 +34,12 @@ public:
     void write(std::size_t row, std::size_t col, const db::Value& v) {
         if (v.is_null()) return;
         const double number = v.is_number() ? v.as_double() : 0.0;
-        const lxw_error e = v.is_number() && std::isfinite(number)
-                                ? worksheet_write_number(sheet_, cell_row(row), cell_col(col),
-                                                         rounded(number), nullptr)
-                                : worksheet_write_string(sheet_, cell_row(row), cell_col(col),
-                                                         v.as_text().c_str(), nullptr);
+        const lxw_error e =
+            v.is_number() && std::isfinite(number)
+                ? worksheet_write_number(sheet_, cell_row(row), cell_col(col),
+                                         number + 0.0 /* no negative zero */, number_format(number))
+                : worksheet_write_string(sheet_, cell_row(row), cell_col(col), v.as_text().c_str(),
+                                         nullptr);
         if (e != LXW_NO_ERROR)
             fail("row " + std::to_string(row + 1) + ", column " + std::to_string(col + 1) + ": " +
                  lxw_strerror(e));
@@ -52,9 +56,10 @@ public:
     }
 
 private:
-    static double rounded(double v) {
-        const double r = db::round_half_even(v * 1e4) / 1e4 + 0.0; // no negative zero
-        return std::isfinite(r) ? r : v; // very large numbers keep every digit they have
+    // Whole numbers (years, keys, counts) are shown as they are, others with 4 decimals;
+    // the cell keeps every digit.
+    lxw_format* number_format(double v) const {
+        return v == std::trunc(v) ? nullptr : four_decimals_;
     }
     lxw_row_t cell_row(std::size_t row) const {
         if (row >= LXW_ROW_MAX)
@@ -76,6 +81,7 @@ private:
     std::filesystem::path file_, part_;
     lxw_workbook* book_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
+    lxw_format* four_decimals_ = nullptr;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "programs/batch_commands.h"
 
+#include "app/command_line.h"
 #include "app/console_dialogs.h"
 #include "app/launcher.h"
 #include "db/connection.h"
@@ -14,6 +15,7 @@
 #include "programs/method_inputs_command.h"
 #include "programs/nbalance_command.h"
 #include "programs/shard_command.h"
+#include "programs/statistics_command.h"
 #include "programs/transfer_command.h"
 #include "sim/run_observer.h"
 #include "sim/run_steps.h"
@@ -24,6 +26,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -105,7 +108,13 @@ const char* const usage =
     "                          from this database unchanged, with the same parameters, and\n"
     "                          their plots are disjoint and cover the selection\n"
     "  assess DATABASE         the assessment of the selected plots' results against the\n"
-    "                          measurements\n";
+    "                          measurements\n"
+    "  statistics DATABASE [PHASE]\n"
+    "                          Update-Statistics: rebuilds tsm_stat_corg and tsm_stat_nt and\n"
+    "                          stores the goodness of fit of every plot with results for\n"
+    "                          PHASE (\"all records\" (default), \"early years\", \"late\n"
+    "                          years\"; also all, early, late or 0, 1, 2) in one transaction;\n"
+    "                          prints the stored rows\n";
 
 // Wrong arguments of a command: the command's usage line is shown.
 struct UsageError : std::invalid_argument {
@@ -119,6 +128,15 @@ void print_rows(db::Dataset& d, std::ostream& out) {
     for (d.first(); !d.eof(); d.next()) {
         for (int i = 0; i < d.field_count(); ++i) out << (i ? "\t" : "") << d.field(i).as_text();
         out << '\n';
+    }
+}
+
+int command_statistics(const std::vector<std::string>& a, std::ostream& out) {
+    const auto print = [&](db::Dataset& rows) { print_rows(rows, out); };
+    try {
+        return run_statistics_command(a, print, out);
+    } catch (const std::invalid_argument& e) {
+        throw UsageError(e.what());
     }
 }
 
@@ -394,9 +412,22 @@ int command_merge(const std::vector<std::string>& a, std::ostream& out) {
 }
 
 const std::vector<std::string> commands = {
-    "new",      "sql",           "summary", "outliers",       "nbalance",
-    "transfer", "method-inputs", "report",  "climate-import", "climate-export",
-    "event",    "measurement",   "import",  "merge",          "assess"};
+    "new",           "sql",    "summary",        "outliers",       "nbalance", "transfer",
+    "method-inputs", "report", "climate-import", "climate-export", "event",    "measurement",
+    "import",        "merge",  "assess",         "statistics"};
+
+// A word of a start without a command that no start-up rule knows: most likely a mistyped
+// command. Names the word and lists the commands; nothing has been read or changed yet.
+std::optional<std::string> unknown_word(const std::vector<std::string>& args) {
+    const auto bad = std::find_if(args.begin(), args.end(),
+                                  [](const std::string& a) { return !is_startup_parameter(a); });
+    if (bad == args.end()) return std::nullopt;
+    std::string list;
+    for (const std::string& c : commands) list += (list.empty() ? "" : ", ") + c;
+    return "'" + *bad +
+           "' is neither a command nor a start-up parameter; the commands are: " + list +
+           " (tsm-batch --help describes them and the start-up parameters)";
+}
 
 int program_command(const BatchCommands& program_commands, const std::vector<std::string>& args,
                     std::ostream& out, std::ostream& err) {
@@ -417,8 +448,15 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         return 0;
     }
     try {
-        if (args.empty() || std::find(commands.begin(), commands.end(), args[0]) == commands.end())
-            return asks_for_shard(args) ? command_shard(args, out, err) : start_up(args, out, err);
+        if (args.empty() ||
+            std::find(commands.begin(), commands.end(), args[0]) == commands.end()) {
+            if (asks_for_shard(args)) return command_shard(args, out, err);
+            if (const auto bad = unknown_word(args)) {
+                err << "tsm-batch: " << *bad << '\n';
+                return 2;
+            }
+            return start_up(args, out, err);
+        }
         const std::string& cmd = args[0];
         if (cmd == "new") return command_new(args, out);
         if (cmd == "sql") return command_sql(args, in, out, err);
@@ -431,6 +469,7 @@ int run_batch(const std::vector<std::string>& args, std::istream& in, std::ostre
         if (cmd == "method-inputs") return run_method_inputs_command(args, out);
         if (cmd == "import") return run_import_command(args, out);
         if (cmd == "merge" || cmd == "assess") return command_merge(args, out);
+        if (cmd == "statistics") return command_statistics(args, out);
         return command_summary(args, out);
     } catch (const UsageError& e) {
         err << "usage: tsm-batch " << e.what() << '\n';

@@ -149,6 +149,7 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
                               plots_in_grid(conn), total, simulation_threads(sim.threads));
     RunRows rows(conn, statement);
     const StageEnd end = simulation.run(rows);
+    if (end == StageEnd::stopped) ctx.message(run_stopped_line);
     if (end != StageEnd::completed) return;
     end_of_run(ctx, simulation.last_plot());
 }

@@ -20,6 +20,9 @@ inline constexpr const char* loopback_caption = "cycling error";
 inline constexpr const char* loopback_text = "loopback not possible";
 inline constexpr const char* missing_data_text = "missing data for FL_ID";
 inline constexpr const char* not_in_grid_text = "FL_ID not found =>";
+// The last line of a run ended by "STOP RUN": the years simulated before it stay written.
+inline constexpr const char* run_stopped_line =
+    "stopped by STOP RUN: the years simulated so far are kept, the run has no report";
 
 // The final stage over the selected plots: the turnover model for "TSM", the yearly
 // account of a humus balance method for the HUBA family, "NULL", STAND, SALCA and HUMOD. `settings`

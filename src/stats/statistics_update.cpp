@@ -22,6 +22,18 @@ void rebuild_table(db::Connection& c, const std::string& table, const std::strin
 
 } // namespace
 
+const char* phase_caption(Phase phase) {
+    switch (phase) {
+    case Phase::early_years:
+        return "early years";
+    case Phase::late_years:
+        return "late years";
+    case Phase::all_records:
+        break;
+    }
+    return "all records";
+}
+
 void rebuild_statistics_tables(db::Connection& c) {
     rebuild_table(c, corg_table, corg_statistics_table_statement());
     rebuild_table(c, nt_table, nt_statistics_table_statement());

@@ -19,6 +19,9 @@ namespace stats {
 // Called before each plot is evaluated: plots done so far, plots in all, the plot.
 using StatisticsProgress = std::function<void(int done, int total, std::int64_t plot)>;
 
+// The phase as the phase dialog offers it: "all records", "early years", "late years".
+const char* phase_caption(Phase phase);
+
 // Drops tsm_stat_corg and tsm_stat_nt (missing tables are no fault) and builds them anew
 // from field_description with the initial values. Throws db::Error naming the table when
 // it cannot be built.

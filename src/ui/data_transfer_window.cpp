@@ -1,5 +1,6 @@
 #include "ui/data_transfer_window.h"
 
+#include "ui/close_on_escape.h"
 #include "ui/query_grid.h"
 
 #include <QCheckBox>
@@ -68,6 +69,7 @@ Tfrmbdedatatrans::Tfrmbdedatatrans(std::optional<db::Connection>& connection, ap
     : QWidget(parent), session_(connection, dialogs), dialogs_(dialogs) {
     const Captions& t = language == "D" ? german : english;
     setObjectName("Tfrmbdedatatrans");
+    close_on_escape(this);
     setWindowTitle(QString::fromUtf8(t.window));
     auto* layout = new QGridLayout(this); // owned by the window, as every widget below
 

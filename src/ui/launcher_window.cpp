@@ -4,6 +4,7 @@
 #include "ui/guarded.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -137,6 +138,11 @@ bool Tsrb_UIF::event(QEvent* event) {
         activate();
     }
     return QMainWindow::event(event);
+}
+
+void Tsrb_UIF::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) QApplication::closeAllWindows();
 }
 
 void Tsrb_UIF::press(const std::string& name) {

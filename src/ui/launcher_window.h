@@ -35,6 +35,9 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
+    // The launcher is the program: closing it ("End" or the window's close button) closes
+    // every other window of the program, so that the program ends.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QPushButton* add_button(const std::string& name, int top);

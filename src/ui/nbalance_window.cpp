@@ -6,6 +6,7 @@
 #include "db/text.h"
 #include "db/value.h"
 #include "nbal/n_balance.h"
+#include "ui/close_on_escape.h"
 #include "ui/query_grid.h"
 
 #include <QCheckBox>
@@ -56,6 +57,7 @@ Tfrm_nbalance::Tfrm_nbalance(std::optional<db::Connection>& connection, app::Dia
                              QWidget* parent)
     : QWidget(parent), connection_(connection), dialogs_(dialogs) {
     setObjectName("Tfrm_nbalance");
+    close_on_escape(this);
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this); // owned by the window
     layout->addWidget(make_ranges());
@@ -71,6 +73,8 @@ Tfrm_nbalance::Tfrm_nbalance(std::optional<db::Connection>& connection, app::Dia
     buttons->addWidget(xls_);
     buttons->addWidget(selector_);
     buttons->addStretch(1);
+    close_ = owned<QPushButton>(this, "close");
+    buttons->addWidget(close_);
 
     progress_ = owned<QProgressBar>(this);
     progress_->setRange(0, nbal::progress_steps);
@@ -82,6 +86,7 @@ Tfrm_nbalance::Tfrm_nbalance(std::optional<db::Connection>& connection, app::Dia
 
     connect(run_, &QPushButton::clicked, this, [this] { press_run(); });
     connect(xls_, &QPushButton::clicked, this, [this] { press_copy_to_xls(); });
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
     connect(selector_, &QComboBox::textActivated, this,
             [this](const QString& item) { choose_table(item); });
     resize(820, 560);

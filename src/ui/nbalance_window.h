@@ -39,6 +39,7 @@ public:
     QCheckBox* observed_uptake_box() const { return observed_; }
     QPushButton* run_button() const { return run_; }
     QPushButton* xls_button() const { return xls_; }
+    QPushButton* close_button() const { return close_; }
     QProgressBar* progress_bar() const { return progress_; }
     QComboBox* selector() const { return selector_; }
     QTableWidget* grid() const { return grid_; }
@@ -66,6 +67,7 @@ private:
     QCheckBox* observed_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* xls_ = nullptr;
+    QPushButton* close_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QComboBox* selector_ = nullptr;
     QTableWidget* grid_ = nullptr;

@@ -3,6 +3,7 @@
 #include "sim/r_script.h"
 #include "sim/result_tables.h"
 #include "ui/busy_cursor.h"
+#include "ui/close_on_escape.h"
 #include "ui/guarded.h"
 #include "ui/query_grid.h"
 
@@ -43,6 +44,7 @@ TtsmadoForm1::TtsmadoForm1(sim::Simulator& simulator, SimulatorEnvironment env, 
                            QWidget* parent)
     : QMainWindow(parent), sim_(simulator), env_(std::move(env)), steps_(std::move(steps)) {
     setObjectName("TtsmadoForm1");
+    close_on_escape(this); // while a run is under way: STOP RUN
     setWindowTitle("TSM-simulator");
     auto* central = owned<QWidget>(this);
     setCentralWidget(central);

@@ -1,6 +1,7 @@
 #include "ui/sql_module_window.h"
 
 #include "ui/busy_cursor.h"
+#include "ui/close_on_escape.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -52,6 +53,7 @@ Tsql_form::Tsql_form(std::optional<db::Connection>& connection, app::Dialogs& di
                      const std::string& language, QWidget* parent)
     : QWidget(parent), connection_(connection), dialogs_(dialogs), german_(language == "D") {
     setObjectName("Tsql_form");
+    close_on_escape(this);
     setWindowTitle(caption);
     auto* layout = new QVBoxLayout(this); // owned by the window
     pages_ = owned<QTabWidget>(this);

@@ -4,6 +4,7 @@
 
 #include "app/dialogs.h"
 #include "db/connection.h"
+#include "sim/final_stage.h"
 #include "stats/statistics_update.h"
 #include "ui/busy_cursor.h"
 #include "ui/simulator_window.h"
@@ -64,6 +65,14 @@ std::optional<std::int64_t> whole_number(const std::string& text) {
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+// What the simulator's last run came to.
+std::string run_outcome(const sim::Simulator& s) {
+    if (s.assessment) return "finished with its report";
+    if (s.messages.empty()) return "nothing was run";
+    if (s.messages.back() == sim::run_stopped_line) return "stopped by STOP RUN";
+    return "ended without a report (last message: " + s.messages.back() + ")";
 }
 
 class Hooks {
@@ -229,8 +238,10 @@ void Hooks::copy_plot() {
     const auto id = pointed_plot();
     if (!id) return;
     w_.fields().a_srb_item = Trange_select::record_of(pointed());
-    workbench::copy_plot(w_.conn(), *id, w_.state().regional_mode);
-    rebuild();
+    const std::int64_t copy = workbench::copy_plot(w_.conn(), *id, w_.state().regional_mode);
+    w_.rebuild_keeping_view();
+    w_.tell("copy plot: plot " + std::to_string(*id) + " copied as plot " + std::to_string(copy) +
+            " (without results)");
 }
 
 void Hooks::save_site() {
@@ -250,8 +261,11 @@ void Hooks::save_site() {
     form.comment = text_of(w_.field("fda_comment"));
     form.tillage_option = std::max(0, w_.tillage_options()->currentIndex());
     form.initial_condition = w_.initial_conditions()->currentText().toStdString();
+    form.first_year = text_of(w_.field("Edit4"));
+    form.start_year = text_of(w_.field("Edit7"));
     w_.fields().snr_ = std::to_string(*id);
     workbench::save_site(w_.conn(), form);
+    w_.basic_info_saved();
     if (QTreeWidgetItem* node = w_.fields().active_item)
         node->setText(0, QString::fromStdString(workbench::renamed_plot_label(
                              node->text(0).toStdString(), form.name)));
@@ -307,6 +321,7 @@ void Hooks::run_plot() {
     w_.item_click();
     w_.click_on_item(location, label, true);
     after_run_pages(method);
+    w_.tell("model run (plot) " + std::to_string(*id) + ": " + run_outcome(sim_.simulator()));
 }
 
 // The pages after a single-plot run: misc.results for another method; for TSM the
@@ -340,6 +355,15 @@ void Hooks::run_selection() {
         if (const auto id = workbench::entry_plot(entry->text().toStdString()))
             plots.push_back(*id);
     }
+    if (plots.empty()) {
+        a_.dialogs.show_message("model run for selection",
+                                language() == "D"
+                                    ? "Keine Fläche ist angekreuzt: bitte zuerst die Flächen "
+                                      "ankreuzen. Es wurde nichts gerechnet."
+                                    : "No plot is ticked: tick the plots to run first. Nothing "
+                                      "was run.");
+        return;
+    }
     workbench::HandOver h;
     h.z_anf = workbench::start_year_field(text_of(w_.field("Edit9")));
     h.z_cnt = workbench::repeat_count_field(text_of(w_.field("Edit8")));
@@ -361,20 +385,27 @@ void Hooks::run_selection() {
     }
     rebuild();
     w_.item_click();
+    w_.tell("model run for selection, " + std::to_string(plots.size()) +
+            (plots.size() == 1 ? " plot: " : " plots: ") + run_outcome(sim_.simulator()));
 }
 
 void Hooks::update_statistics() {
     const auto phase = a_.questions.phase();
     if (!phase) return;
+    int plots = 0;
     {
         BusyCursor busy;
         stats::EvaluationOptions options;
         options.modus = w_.state().modus;
-        stats::update_statistics(w_.conn(), *phase, views_, options,
-                                 [](int, int, std::int64_t) { QCoreApplication::processEvents(); });
-        rebuild();
+        plots = stats::update_statistics(
+            w_.conn(), *phase, views_, options,
+            [](int, int, std::int64_t) { QCoreApplication::processEvents(); });
+        w_.rebuild_keeping_view();
     }
     w_.fields().phase_select = static_cast<int>(*phase);
+    w_.tell("Update-Statistics (" + std::string(stats::phase_caption(*phase)) +
+            "): the statistics of " + std::to_string(plots) + (plots == 1 ? " plot" : " plots") +
+            " stored in tsm_stat_corg and tsm_stat_nt");
 }
 
 void Hooks::connect(const std::shared_ptr<Hooks>& self) {

@@ -1,5 +1,6 @@
 // workbench_questions.cpp --- the small dialogs of the workbench's entries: the new folder
 // name, the plot number shift, the experiment code and the statistics phase.
+#include "stats/statistics_update.h"
 #include "ui/workbench_connections.h"
 
 #include <QButtonGroup>
@@ -27,7 +28,8 @@ QPushButton* add_button(QDialog& dialog, QLayout* layout, const char* caption, i
     return b;
 }
 
-// The new folder dialog: only "ok" confirms; closing it any other way cancels.
+// The new folder dialog: only "ok" confirms, and only with a name; "cancel" or closing it
+// any other way cancels.
 std::optional<std::string> ask_folder_name(QWidget* parent, const std::string& caption,
                                            std::int64_t code) {
     QDialog dialog(parent);
@@ -37,7 +39,13 @@ std::optional<std::string> ask_folder_name(QWidget* parent, const std::string& c
     auto* name = new QLineEdit;
     name->setObjectName("Edit1");
     layout->addRow("short name", name);
-    add_button(dialog, layout, "ok", QDialog::Accepted);
+    auto* buttons = new QHBoxLayout;
+    QPushButton* ok = add_button(dialog, buttons, "ok", QDialog::Accepted);
+    add_button(dialog, buttons, "cancel", QDialog::Rejected);
+    layout->addRow(buttons);
+    ok->setEnabled(false);
+    QObject::connect(name, &QLineEdit::textChanged, ok,
+                     [ok](const QString& text) { ok->setEnabled(!text.trimmed().isEmpty()); });
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return name->text().toStdString();
 }
@@ -103,11 +111,11 @@ std::optional<stats::Phase> ask_phase(QWidget* parent) {
     auto* box = new QGroupBox("time intervall");
     auto* choices = new QVBoxLayout(box);
     QButtonGroup group;
-    int id = 0;
-    for (const char* caption : {"all records", "early years", "late years"}) {
-        auto* b = new QRadioButton(caption);
+    for (const stats::Phase phase :
+         {stats::Phase::all_records, stats::Phase::early_years, stats::Phase::late_years}) {
+        auto* b = new QRadioButton(stats::phase_caption(phase));
         choices->addWidget(b);
-        group.addButton(b, id++);
+        group.addButton(b, static_cast<int>(phase));
     }
     group.button(0)->setChecked(true);
     layout->addWidget(box);

@@ -5,6 +5,7 @@
 #include "db/text.h"
 #include "stats/outlier_indication.h"
 #include "ui/busy_cursor.h"
+#include "ui/close_on_escape.h"
 #include "ui/guarded.h"
 #include "ui/management_entry_panel.h"
 #include "ui/nbalance_window.h"
@@ -71,6 +72,7 @@ Trange_select::Trange_select(WorkbenchEnvironment env, QWidget* parent)
     : QWidget(parent), env_(env), quit_([] { QCoreApplication::quit(); }) {
     make_layout();
     create();
+    close_on_escape(this);
 }
 
 Trange_select::~Trange_select() = default;
@@ -382,9 +384,44 @@ void Trange_select::click_on_item(const std::string& db_name, const std::string&
 
 // ---- a click on a node -----------------------------------------------------------------
 
+// The Basic-Info fields as shown, to tell edits from what was loaded or saved.
+std::string Trange_select::basic_info_state() const {
+    std::string state;
+    for (const char* name : {"fda_sbez", "fda_herkunft", "_plotarea", "fda_wmz", "Edit6",
+                             "fda_comment", "Edit4", "Edit7"})
+        state += fields_.at(name)->text().toStdString() + '\x1f';
+    for (const QComboBox* box : {weather_, soil_, tillage_, initial_})
+        state += std::to_string(box->currentIndex()) + '\x1f';
+    return state;
+}
+
+// Edits of the Basic-Info page that a click would drop: the user saves them or lets them
+// go. False when they could not be saved: the plot stays shown with its edits.
+bool Trange_select::unsaved_basic_info_settled() {
+    if (!f_.active_item || basic_info_saved_.empty() || basic_info_state() == basic_info_saved_)
+        return true;
+    const bool german = env_.state.language == "D";
+    const std::string plot = plot_id_->text().toStdString();
+    if (!env_.dialogs.ask_yes_no(german ? "Änderung Speichern" : "update changes",
+                                 german ? "Die Änderungen auf Basic-Info der Fläche " + plot +
+                                              " sind nicht gespeichert. Jetzt speichern?"
+                                        : "The changes on Basic-Info of plot " + plot +
+                                              " are not saved. Save them now?")) {
+        basic_info_saved_.clear(); // let go
+        return true;
+    }
+    const auto hook = hooks_.find("update changes");
+    return hook != hooks_.end() && hook->second &&
+           ui::guarded(env_.dialogs, "error", [&] { hook->second(*this); });
+}
+
 void Trange_select::item_click(Qt::KeyboardModifiers shift) {
     QTreeWidgetItem* item = f_.a_item;
     if (!item) return;
+    if (!unsaved_basic_info_settled()) {
+        f_.a_item = f_.active_item;
+        return;
+    }
     BusyCursor busy;
     mark(item);
     buttons_.at("model run (plot)")->hide();
@@ -393,10 +430,16 @@ void Trange_select::item_click(Qt::KeyboardModifiers shift) {
     for (auto& [index, title] : titles_) title->setText(item->text(0));
     raw_grid_->clear();
     table_panel_->hide();
-    pages_->raise();
+    const workbench::NodeKind kind = kind_of(item).value_or(workbench::NodeKind::database);
+    if (kind == workbench::NodeKind::plot) {
+        pages_->raise();
+    } else { // the pages show a plot: a folder shows none of them
+        pages_->hide();
+        cover_->raise();
+    }
     tree_->scrollToItem(item);
     guarded([&] {
-        switch (kind_of(item).value_or(workbench::NodeKind::database)) {
+        switch (kind) {
         case workbench::NodeKind::experiment:
             f_.srb_db = workbench::get_location(item->text(0).toStdString());
             break;
@@ -455,6 +498,7 @@ void Trange_select::click_plot(QTreeWidgetItem* item, Qt::KeyboardModifiers shif
     else if (!f_.draging)
         pages_->setCurrentIndex(page::basic_info);
     press_pages_.emplace(remembered, pages_->currentIndex());
+    basic_info_saved();
 }
 
 void Trange_select::show_plot(const workbench::PlotLoad& load) {

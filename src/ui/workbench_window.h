@@ -121,6 +121,15 @@ public:
     void press_item(QTreeWidgetItem* item, Qt::MouseButton button,
                     Qt::KeyboardModifiers modifiers = Qt::NoModifier, QPoint global = {});
     void item_click(Qt::KeyboardModifiers shift = Qt::NoModifier);
+    // rebuilt_treeview(mode) that keeps the expanded nodes, the node under the pointer and
+    // the plot shown (shown again), where they still exist.
+    void rebuild_keeping_view(int mode = 0);
+    // The status line below the tree and pages: what the last entry did.
+    void tell(const std::string& text);
+    QLabel* status_line() const { return status_line_; }
+    // The Basic-Info page as loaded or last saved: edits made since then are asked about
+    // before another click reloads the pages.
+    void basic_info_saved() { basic_info_saved_ = basic_info_state(); }
     void click_on_item(const std::string& db_name, const std::string& text, bool exact_match);
     bool begin_drag();
     bool drop_accepted(QTreeWidgetItem* target) const;
@@ -197,6 +206,8 @@ private:
     void set_image(QTreeWidgetItem* item, int image);
     void set_state_image(QTreeWidgetItem* item, int state);
     void mark(QTreeWidgetItem* item);
+    std::string basic_info_state() const;
+    bool unsaved_basic_info_settled();
     void click_plot(QTreeWidgetItem* item, Qt::KeyboardModifiers shift, int remembered);
     void show_plot(const workbench::PlotLoad& load);
     void show_lists(const workbench::PlotLoad& load);
@@ -230,6 +241,8 @@ private:
     bool activating_ = false, returning_ = false;
     // The page in front before and after the last press on a plot, until a drag starts.
     std::optional<std::pair<int, int>> press_pages_;
+    std::string basic_info_saved_; // basic_info_state() as loaded or saved
+    QLabel* status_line_ = nullptr;
 
     WorkbenchTree* tree_ = nullptr;
     QWidget* right_ = nullptr;

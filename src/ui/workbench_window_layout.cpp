@@ -121,8 +121,11 @@ void Trange_select::make_layout() {
         stack->addWidget(panel, 0, 0);
     splitter->addWidget(right_);
     splitter->setStretchFactor(1, 1);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(splitter);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(splitter, 1);
+    status_line_ = new QLabel;
+    status_line_->setObjectName("status_line");
+    layout->addWidget(status_line_);
     make_menus();
 }
 

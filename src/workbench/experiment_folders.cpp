@@ -4,6 +4,8 @@
 #include "app/datamodel.h"
 #include "app/dialogs.h"
 #include "db/connection.h"
+#include "db/text.h"
+#include "workbench/entry_checks.h"
 #include "workbench/new_plot_row.h"
 #include "workbench/node_labels.h"
 #include "workbench/workbench_texts.h"
@@ -37,6 +39,8 @@ std::int64_t next_experiment_code(db::Connection& conn) {
 }
 
 std::int64_t create_experiment(db::Connection& conn, std::int64_t code, const std::string& name) {
+    if (db::trim(name).empty())
+        throw EntryRefused("short name", "a new experiment needs a name; nothing was written");
     db::Transaction t(conn);
     conn.prepare("insert into experiments (vcode, exp_id, location) values (?, ?, ?)")
         .execute({std::to_string(code), code, name});

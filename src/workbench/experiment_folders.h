@@ -19,7 +19,8 @@ std::int64_t next_experiment_code(db::Connection& conn);
 // Creates the experiment with the code and the name entered in the new folder dialog, and
 // one placeholder plot (the next free FL_ID, origin "??", the defaults of a new plot) so
 // that the experiment shows in the tree. The name is stored exactly as entered. Both rows
-// are written in one transaction. Returns the placeholder plot's FL_ID.
+// are written in one transaction. Returns the placeholder plot's FL_ID. An empty or blank
+// name is refused (EntryRefused naming "short name") before anything is written.
 std::int64_t create_experiment(db::Connection& conn, std::int64_t code, const std::string& name);
 
 // "delete experiment" on the experiment node with the label: asks label + ": The Folder will

@@ -35,6 +35,11 @@ db::Value repeat_count_value(const SiteForm& form) {
     not_a_number(form, "repeat count", form.repeat_count);
 }
 
+// The year fields of the page: whole numbers or blank.
+void check_year(const SiteForm& form, const std::string& what, const std::string& text) {
+    if (!db::trim(text).empty() && !read_whole_number(text)) not_a_number(form, what, text);
+}
+
 } // namespace
 
 double mean_bat_value(const std::string& text) {
@@ -46,6 +51,8 @@ std::string initial_condition_code(const std::string& entry) {
 }
 
 void save_site(db::Connection& conn, const SiteForm& form) {
+    check_year(form, "first year", form.first_year);
+    check_year(form, "start year", form.start_year);
     const std::string comment = db::trim(form.comment).empty() ? "?" : form.comment;
     const int changed = conn.prepare(save_statement)
                             .execute({form.name, form.origin, area_value(form), form.climate_id,

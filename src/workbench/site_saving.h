@@ -24,6 +24,8 @@ struct SiteForm {
     std::string comment;           // empty or blank becomes "?"
     int tillage_option = 0;        // notill: the index of the tillage option
     std::string initial_condition; // the selected entry: "null", "obsval" or "FL_ID: name"
+    std::string first_year;        // as typed; checked, not stored (the plot's data set it)
+    std::string start_year;        // as typed; checked, not stored (the run takes it)
 };
 
 // The mean BAT field as stored: its number with the first "," read as ".", or 30 when the
@@ -35,8 +37,9 @@ double mean_bat_value(const std::string& text);
 std::string initial_condition_code(const std::string& entry);
 
 // Writes the form into the plot's field_description row; every text is stored exactly as
-// typed. Throws std::invalid_argument naming the plot and the value when the area or the
-// repeat count is not a number, and db::Error when the plot does not exist.
+// typed. Throws std::invalid_argument naming the plot, the field and the value when the
+// area, the repeat count, the first year or the start year is not a number (blank stays
+// allowed), before anything is written; db::Error when the plot does not exist.
 void save_site(db::Connection& conn, const SiteForm& form);
 
 // The application mode after choosing an initial condition: "null" switches to "ORV",

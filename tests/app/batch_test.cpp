@@ -1,4 +1,5 @@
 // The console program's commands: new databases and statement files.
+#include "app/command_line.h"
 #include "db/connection.h"
 #include "programs/batch_commands.h"
 #include "test_support.h"
@@ -91,6 +92,86 @@ TEST(Batch, UsageErrors) {
     const BatchRun missing = batch({"summary", (dir / "none.db").string()});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("none.db"), std::string::npos);
+}
+
+// A word that is neither a command nor a start-up parameter stops the program before it
+// reads settings or a database, naming the word and listing the commands.
+TEST(Batch, UnknownWordsAreRefused) {
+    test::TempDir dir;
+    setenv("TSM_SETTINGS", (dir / "settings.ini").c_str(), 1);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"transfr", "a.db"}, {"DB=a.db", "gogo"}}) {
+        const BatchRun r = batch(args);
+        SCOPED_TRACE(args.back());
+        EXPECT_EQ(r.code, 2);
+        const std::string& word = args[0] == "transfr" ? args[0] : args[1];
+        EXPECT_NE(r.err.find("'" + word + "'"), std::string::npos) << r.err;
+        for (const char* command : {"new", "transfer", "statistics", "import"})
+            EXPECT_NE(r.err.find(command), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.ini"));
+    for (const char* word :
+         {"DB=x",  "orv",       "REGIO",   "S+",    "M=TSM",     "go",        "GO",
+          "RC=2",  "tc=1990",   "nw",      "!",     "sql=a.sql", "POQ=b.sql", "ID=4",
+          "UNCAS", "threads=2", "ERR_P 3", "BAT 1", "new_bat",   "SC=KA5",    "I=-1"})
+        EXPECT_TRUE(app::is_startup_parameter(word)) << word;
+    for (const char* word : {"transfr", "db=x", "s+", "m=TSM", "Go!", "sqlx", "summary2"})
+        EXPECT_FALSE(app::is_startup_parameter(word)) << word;
+    unsetenv("TSM_SETTINGS");
+}
+
+// Update-Statistics from the console: the statistics tables rebuilt for every plot, the
+// goodness of fit stored for the plots with results in the chosen phase, and printed.
+TEST(Batch, StatisticsStoresAndPrintsTheFitOfEveryPlotWithResults) {
+    test::TempDir dir;
+    const std::string db = (dir / "exp.db").string();
+    ASSERT_EQ(batch({"new", db}).code, 0);
+    {
+        db::Connection c(db);
+        for (int plot : {1, 2})
+            c.execute("insert into field_description (FL_ID, Location, versuch_code, i_con) "
+                      "values (" +
+                      std::to_string(plot) + ", 'here', 'X1', 'obsval')");
+        // Plot 1: Corg simulated and measured in four years (differences 0.1, 0.1, 0.2, 0.2);
+        // plot 2 has no results.
+        const double sim[] = {1.2, 1.3, 1.4, 1.5}, obs[] = {1.3, 1.4, 1.6, 1.7};
+        for (int i = 0; i < 4; ++i) {
+            const std::string year = std::to_string(2001 + i), num = std::to_string(i + 1);
+            c.execute("insert into sim_result (fl_id, m_ix, year_, year_num, sim_value) values "
+                      "(1, 7, " +
+                      year + ", " + num + ", " + std::to_string(sim[i]) + ")");
+            c.execute("insert into measurements (FL_ID, M_IX, [year], year_number, meas_value) "
+                      "values (1, 7, " +
+                      year + ", " + num + ", " + std::to_string(obs[i]) + ")");
+        }
+    }
+    struct Case {
+        std::vector<std::string> phase;
+        int n;
+        double me;
+    };
+    for (const Case& k : {Case{{}, 4, 0.15}, Case{{"early years"}, 2, 0.1}, Case{{"late"}, 2, 0.2},
+                          Case{{"1"}, 2, 0.1}}) {
+        std::vector<std::string> args{"statistics", db};
+        args.insert(args.end(), k.phase.begin(), k.phase.end());
+        const BatchRun r = batch(args);
+        SCOPED_TRACE(k.phase.empty() ? "default" : k.phase[0]);
+        ASSERT_EQ(r.code, 0) << r.err;
+        EXPECT_NE(r.out.find("1 plots with results evaluated"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("tsm_stat_corg\nFL_ID\tmed\trms\tn\t"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\n1\t"), std::string::npos) << r.out;
+        db::Connection c(db);
+        EXPECT_EQ(c.scalar("select count(*) from tsm_stat_corg").as_int(), 2);
+        EXPECT_EQ(c.scalar("select count(*) from tsm_stat_nt").as_int(), 2);
+        EXPECT_EQ(c.scalar("select n from tsm_stat_corg where FL_ID = 1").as_int(), k.n);
+        EXPECT_NEAR(c.scalar("select med from tsm_stat_corg where FL_ID = 1").as_double(), k.me,
+                    1e-9);
+        EXPECT_EQ(c.scalar("select n from tsm_stat_corg where FL_ID = 2").as_int(), 0);
+    }
+    const BatchRun bad = batch({"statistics", db, "middle years"});
+    EXPECT_EQ(bad.code, 2);
+    EXPECT_NE(bad.err.find("'middle years'"), std::string::npos) << bad.err;
+    EXPECT_EQ(batch({"statistics"}).code, 2);
 }
 
 // Without a command the program starts as the windowed one does: settings, database,

@@ -1,5 +1,5 @@
-// xlsx_export_test.cpp --- workbooks read back from the zip file: field names, rounded
-// numbers, texts and empty cells where they belong.
+// xlsx_export_test.cpp --- workbooks read back from the zip file: field names, numbers
+// with every digit shown with 4 decimals, texts and empty cells where they belong.
 #include "app/xlsx_export.h"
 #include "test_support.h"
 #include "zip_entry.h"
@@ -59,10 +59,42 @@ TEST(XlsxExportTest, FieldNamesThenOneRecordPerRow) {
     const std::map<std::string, std::string> expected = {
         {"A1", "text:FL_ID"},        {"B1", "text:name"},
         {"C1", "text:n_saldo"},      {"A2", "number:101"},
-        {"B2", "text:winter wheat"}, {"C2", "number:12.3457"},
+        {"B2", "text:winter wheat"}, {"C2", "number:12.345678"},
         {"A3", "number:102"},        {"B3", "text:12 < 13 & more"},
-        {"C4", "number:0"}}; // an empty text leaves the cell empty as Null does
+        {"C4", "number:-4E-05"}}; // an empty text leaves the cell empty as Null does
     EXPECT_EQ(cells(file), expected);
+}
+
+// A small variance keeps its value; numbers with a fraction are shown with 4 decimals by
+// their cell format, whole numbers as they are.
+TEST(XlsxExportTest, NumbersKeepEveryDigitAndShowFourDecimals) {
+    test::TempDir dir;
+    const auto file = dir / "stat.xlsx";
+    app::write_xlsx(file, {"FL_ID", "variance", "r"}, {{101, 2.9e-05, 0.123456789012345}});
+    EXPECT_EQ(cells(file).at("B2"), "number:2.9E-05");
+    EXPECT_EQ(cells(file).at("C2"), "number:0.123456789012345");
+
+    const std::string styles = zip_entry(file, "xl/styles.xml");
+    const auto code = styles.find("formatCode=\"0.0000\"");
+    ASSERT_NE(code, std::string::npos) << styles;
+    const std::string id = styles.substr(styles.rfind("numFmtId=\"", code) + 10, 3);
+    // The cell formats in their order; a cell's s= is its index.
+    std::vector<std::string> xfs;
+    const auto list = styles.find("<cellXfs");
+    for (auto p = styles.find("<xf ", list);
+         p != std::string::npos && p < styles.find("</cellXfs>"); p = styles.find("<xf ", p + 1))
+        xfs.push_back(styles.substr(p, styles.find('>', p) - p));
+    const std::string sheet = zip_entry(file, "xl/worksheets/sheet1.xml");
+    const auto style_of = [&](const std::string& ref) -> std::string {
+        const auto p = sheet.find("<c r=\"" + ref + "\"");
+        const std::string tag = sheet.substr(p, sheet.find('>', p) - p);
+        const auto s = tag.find(" s=\"");
+        if (s == std::string::npos) return "general";
+        return xfs.at(std::stoul(tag.substr(s + 4)));
+    };
+    EXPECT_NE(style_of("B2").find("numFmtId=\"" + id), std::string::npos) << style_of("B2");
+    EXPECT_NE(style_of("C2").find("numFmtId=\"" + id), std::string::npos);
+    EXPECT_EQ(style_of("A2"), "general");
 }
 
 TEST(XlsxExportTest, AFileThatCannotBeWrittenIsNamed) {

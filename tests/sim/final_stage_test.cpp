@@ -178,7 +178,7 @@ TEST_F(FinalStageTest, StopRunEndsAfterTheCurrentYearWithoutReport) {
     EXPECT_EQ(years(1), "2000|1\n");
     EXPECT_FALSE(simulator.assessment);
     EXPECT_TRUE(listed("tsm running"));
-    EXPECT_NE(simulator.messages.back().rfind("job finished", 0), 0u);
+    EXPECT_EQ(simulator.messages.back(), sim::run_stopped_line);
 }
 
 // Stops the run at its n-th plot-year and notes a call from any thread but the one that

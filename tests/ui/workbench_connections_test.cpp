@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <deque>
 #include <filesystem>
@@ -169,6 +170,11 @@ TEST_F(WorkbenchConnectionsTest, SinglePlotRunSelectsThePlotAndShowsItsMeanBatAg
         EXPECT_EQ(w.fields().a_srb_item->snr, 203);
         EXPECT_EQ(w.fields().active_item, plot_node(203));
         EXPECT_EQ(w.plot_id_label()->text(), "203");
+        EXPECT_EQ(w.status_line()->text().toStdString().rfind("model run (plot) 203: ", 0), 0u);
+        if (c.method == "TSM") {
+            EXPECT_EQ(w.status_line()->text().toStdString(),
+                      "model run (plot) 203: finished with its report");
+        }
         EXPECT_FALSE(simulator.singlemode);
         EXPECT_FALSE(simulator.autoclick);
     }
@@ -188,6 +194,14 @@ TEST_F(WorkbenchConnectionsTest, SelectionRunRunsTheTickedEntries) {
     EXPECT_EQ(w.selection_caption()->text().toStdString(), workbench::ui_text(21, "E"));
     QListWidget* list = w.selection_list();
     ASSERT_EQ(list->count(), std::stoi(query("select count(*) from field_description")));
+    // Nothing ticked: refused with a message, nothing run.
+    w.button("model run for selection")->click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0], "model run for selection: No plot is ticked: tick the plots to run "
+                                "first. Nothing was run.");
+    EXPECT_FALSE(simulator_window->isVisible());
+    EXPECT_EQ(query("select count(*) from sim_result"), "0\n");
+    dialogs.shown.clear();
     for (int i = 0; i < list->count(); ++i) {
         const auto id = workbench::entry_plot(list->item(i)->text().toStdString());
         if (id == 102 || id == 203) list->item(i)->setCheckState(Qt::Checked);
@@ -202,6 +216,8 @@ TEST_F(WorkbenchConnectionsTest, SelectionRunRunsTheTickedEntries) {
     EXPECT_EQ(query("select fl_id from site_state where status=1 order by fl_id"), "102\n203\n");
     EXPECT_EQ(query("select distinct fl_id from sim_result order by fl_id"), "102\n203\n");
     EXPECT_TRUE(plot_node(102));
+    EXPECT_EQ(w.status_line()->text().toStdString(),
+              "model run for selection, 2 plots: finished with its report");
 }
 
 TEST_F(WorkbenchConnectionsTest, AddsAndDeletesPlotsWithTheAnswersGiven) {
@@ -291,6 +307,98 @@ TEST_F(WorkbenchConnectionsTest, NamesWithQuotesAreStoredExactly) {
     EXPECT_EQ(w.fields().a_item, w.tree()->topLevelItem(0));
 }
 
+// A new experiment needs a name: the dialog offers "ok" only with one and has "cancel"; an
+// empty name that gets through is refused naming the field, and nothing is written.
+TEST_F(WorkbenchConnectionsTest, NewExperimentWithoutANameIsRefused) {
+    Trange_select& w = open();
+    names = {std::string(), std::string("  ")};
+    w.menu_action("create a new experiment")->trigger();
+    w.menu_action("create a new experiment")->trigger();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    for (const std::string& shown : dialogs.shown)
+        EXPECT_NE(shown.find("short name"), std::string::npos) << shown;
+    EXPECT_EQ(query("select count(*) from experiments"), "2\n");
+    EXPECT_EQ(query("select count(*) from field_description where trim(location) = ''"), "0\n");
+
+    const ui::WorkbenchQuestions real = ui::qt_workbench_questions(&w);
+    std::vector<std::string> seen;
+    for (const char* press : {"cancel", "ok"}) {
+        QTimer::singleShot(0, [&seen, press] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_TRUE(dialog);
+            auto* name = dialog->findChild<QLineEdit*>("Edit1");
+            QPushButton* ok = nullptr;
+            for (auto* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == "ok") ok = b;
+            ASSERT_TRUE(ok);
+            seen.push_back(std::string("ok ") + (ok->isEnabled() ? "on" : "off"));
+            name->setText("   ");
+            seen.push_back(std::string("blank ") + (ok->isEnabled() ? "on" : "off"));
+            name->setText("Tillage trial");
+            seen.push_back(std::string("named ") + (ok->isEnabled() ? "on" : "off"));
+            for (auto* b : dialog->findChildren<QPushButton*>())
+                if (b->text() == press) b->click();
+        });
+        const auto answer = real.folder_name("create new experiment folder", 3);
+        EXPECT_EQ(answer, std::string(press) == "ok" ? std::optional<std::string>("Tillage trial")
+                                                     : std::nullopt);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"ok off", "blank off", "named on", "ok off",
+                                              "blank off", "named on"}));
+}
+
+// Edits of Basic-Info are not dropped without a word: another click asks whether to save
+// them. Letters in a year field are refused naming the field, and the plot stays shown.
+TEST_F(WorkbenchConnectionsTest, UnsavedBasicInfoIsAskedAboutBeforeAnotherClick) {
+    Trange_select& w = open();
+    const std::string question = "update changes: The changes on Basic-Info of plot ";
+    const auto name_of = [&](int plot) {
+        return query("select site_description from field_description where fl_id=" +
+                     std::to_string(plot));
+    };
+    click_plot(101);
+    click_plot(102); // nothing edited: no question
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
+
+    w.field("fda_sbez")->setText("renamed");
+    dialogs.yes_no = {true};
+    click_plot(103);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0], question + "102 are not saved. Save them now?");
+    EXPECT_EQ(name_of(102), "renamed\n");
+    EXPECT_EQ(w.plot_id_label()->text(), "103");
+
+    const std::string before = name_of(103);
+    w.field("fda_sbez")->setText("dropped");
+    dialogs.yes_no = {false};
+    click_plot(101);
+    EXPECT_EQ(name_of(103), before);
+    EXPECT_EQ(w.plot_id_label()->text(), "101");
+
+    for (const char* field : {"Edit4", "Edit7"}) {
+        SCOPED_TRACE(field);
+        dialogs.shown.clear();
+        click_plot(101);
+        w.field("fda_sbez")->setText("not saved");
+        w.field(field)->setText("19x0");
+        w.button("update changes")->click();
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_NE(
+            dialogs.shown[0].find(std::string(field) == "Edit4" ? "first year" : "start year"),
+            std::string::npos)
+            << dialogs.shown[0];
+        // Saving on the way to another plot fails the same way: the plot stays.
+        dialogs.yes_no = {true};
+        click_plot(102);
+        EXPECT_EQ(w.plot_id_label()->text(), "101");
+        EXPECT_EQ(w.fields().active_item, plot_node(101));
+        EXPECT_NE(name_of(101), "not saved\n");
+        dialogs.yes_no = {false};
+        click_plot(102);
+        EXPECT_EQ(w.plot_id_label()->text(), "102");
+    }
+}
+
 TEST_F(WorkbenchConnectionsTest, RenumbersPlotsAndExperimentsWithTheAnswersGiven) {
     Trange_select& w = open();
     w.fields().a_item = node("Static fertilisation trial   <1>");
@@ -317,11 +425,39 @@ TEST_F(WorkbenchConnectionsTest, UpdateStatisticsStoresOneRowPerPlot) {
         test::WorkingFolder in(dir.path());
         w.button("model run (plot)")->click();
     }
+    QTreeWidgetItem* other = node("Static fertilisation trial   <1>");
+    other->setExpanded(true);
+    other->child(1)->setExpanded(true);
     w.menu_action("Update-Statistics")->trigger();
     expect_no_error();
     EXPECT_EQ(query("select count(*) from tsm_stat_corg"),
               query("select count(*) from field_description"));
     EXPECT_EQ(w.fields().phase_select, static_cast<int>(stats::Phase::late_years));
+    EXPECT_EQ(w.status_line()->text().toStdString(),
+              "Update-Statistics (late years): the statistics of 1 plot stored in tsm_stat_corg "
+              "and tsm_stat_nt");
+
+    // Update-Statistics and "copy plot" keep the tree as it was: the expanded nodes, the
+    // node under the pointer and the plot shown.
+    const auto kept = [&](QTreeWidgetItem* pointed) {
+        EXPECT_TRUE(node("Static fertilisation trial   <1>")->isExpanded());
+        EXPECT_TRUE(node("Static fertilisation trial   <1>")->child(1)->isExpanded());
+        EXPECT_TRUE(node("Crop rotation trial   <2>")->isExpanded());
+        EXPECT_EQ(w.fields().active_item, plot_node(203));
+        EXPECT_EQ(w.plot_id_label()->text(), "203");
+        EXPECT_FALSE(w.pages()->isHidden());
+        EXPECT_EQ(w.fields().a_item, pointed);
+        EXPECT_EQ(w.tree()->currentItem(), pointed);
+    };
+    kept(plot_node(203));
+    w.fields().a_item = plot_node(101);
+    w.menu_action("copy plot")->trigger();
+    expect_no_error();
+    const std::string copy = query("select max(fl_id) from field_description");
+    EXPECT_EQ(w.status_line()->text().toStdString(), "copy plot: plot 101 copied as plot " +
+                                                         copy.substr(0, copy.size() - 1) +
+                                                         " (without results)");
+    kept(plot_node(101));
 }
 
 } // namespace

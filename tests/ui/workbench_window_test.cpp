@@ -249,6 +249,25 @@ TEST_F(WorkbenchWindowTest, TablesNodeShowsThePlotsOfTheExperiment) {
     EXPECT_EQ(w.front_panel(), w.pages());
 }
 
+// The pages show a plot: clicking an experiment or a folder hides them, so no other node
+// shows the last plot's grids under its own title.
+TEST_F(WorkbenchWindowTest, FoldersHideTheLastPlotsPages) {
+    Trange_select& w = open();
+    QTreeWidgetItem* experiment = node("Crop rotation trial   <2>");
+    for (QTreeWidgetItem* folder : {experiment, w.tree()->topLevelItem(0), experiment->child(1)}) {
+        click("201 straw removed");
+        ASSERT_EQ(w.front_panel(), w.pages());
+        w.press_item(folder, Qt::LeftButton);
+        SCOPED_TRACE(folder->text(0).toStdString());
+        EXPECT_TRUE(w.pages()->isHidden());
+        EXPECT_EQ(w.front_panel(), w.cover_panel());
+    }
+    click("201 straw removed");
+    EXPECT_EQ(w.front_panel(), w.pages());
+    EXPECT_EQ(w.plot_id_label()->text(), "201");
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
+}
+
 TEST_F(WorkbenchWindowTest, DraggingCopiesManagementOrMeasurements) {
     Trange_select& w = open();
     QTreeWidgetItem* target = node("102 mineral N");

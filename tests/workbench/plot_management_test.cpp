@@ -1,6 +1,7 @@
 // Experiments and plots: creating, copying, moving, renumbering and deleting them.
 #include "db/db_error.h"
 #include "demo_fixture.h"
+#include "workbench/entry_checks.h"
 #include "workbench/experiment_code.h"
 #include "workbench/experiment_folders.h"
 #include "workbench/node_labels.h"
@@ -160,6 +161,16 @@ TEST_F(PlotManagement, NewExperimentHasAPlaceholderPlot) {
     const std::string before = snapshot();
     EXPECT_THROW(create_experiment(c, 2, "again"), db::Error);
     EXPECT_EQ(snapshot(), before);
+    // So does an empty or blank name, refused naming the field.
+    for (const char* name : {"", "   "}) {
+        try {
+            create_experiment(c, code + 1, name);
+            ADD_FAILURE() << "accepted '" << name << "'";
+        } catch (const EntryRefused& e) {
+            EXPECT_EQ(e.field(), "short name");
+        }
+        EXPECT_EQ(snapshot(), before);
+    }
 }
 
 TEST_F(PlotManagement, NamesWithQuotesAreStoredExactly) {

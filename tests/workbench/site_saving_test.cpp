@@ -91,6 +91,33 @@ TEST_F(SiteSaving, RefusesNumbersThatAreNone) {
     f.fl_id = 999;
     EXPECT_THROW(save_site(c, f), db::Error);
     EXPECT_EQ(site(), before);
+    // The year fields are checked the same way, naming the field; blank and whole numbers
+    // pass.
+    struct Case {
+        std::string SiteForm::*field;
+        const char* text;
+        const char* named; // nullptr: accepted
+    };
+    for (const Case& k :
+         {Case{&SiteForm::first_year, "19x0", "first year"},
+          Case{&SiteForm::start_year, "abc", "start year"},
+          Case{&SiteForm::start_year, "1990.5", "start year"},
+          Case{&SiteForm::first_year, " ", nullptr}, Case{&SiteForm::start_year, "-99", nullptr}}) {
+        SCOPED_TRACE(k.text);
+        f = form();
+        f.*k.field = k.text;
+        if (!k.named) {
+            EXPECT_NO_THROW(save_site(c, f));
+            continue;
+        }
+        try {
+            save_site(c, f);
+            ADD_FAILURE() << "accepted";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(k.named), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(site(), before);
+    }
 }
 
 TEST_F(SiteSaving, ReplicateCopiesTheRowUnderNewIds) {
