@@ -81,6 +81,26 @@ std::string humus_balance_statement(std::int64_t plot) {
            id(plot) + " group by fl_id, \"average\"   order by yr ";
 }
 
+bool is_balance_method(const std::string& methode) {
+    return methode == "LUFA" || methode == "STAND" || methode == "SALCA" || methode == "HUMOD" ||
+           methode.rfind("HUBA", 0) == 0;
+}
+
+ReproductionQueries reproduction_queries(const std::string& methode, const std::string& modus,
+                                         const std::string& language, std::int64_t plot) {
+    ReproductionQueries q;
+    if (is_balance_method(methode)) {
+        q.grid = humus_balance_statement(plot);
+    } else if (methode == "TSM") {
+        q.tsm_assessment = true;
+        if (modus == "ORV" || modus == "KORVEX")
+            q.grid = reproduction_report_statement(plot);
+        else if (language != "D")
+            q.grid = reproduction_balance_statement(plot);
+    }
+    return q;
+}
+
 std::string n_balance_statement(std::int64_t plot) {
     return "select * from nmin_saldo where fl_id=" + id(plot) + " order by [year]";
 }

@@ -24,6 +24,23 @@ std::string reproduction_report_statement(std::int64_t plot);
 // SALCA, HUBA..., HUMOD).
 std::string humus_balance_statement(std::int64_t plot);
 
+// True for the humus balance methods, whose results are a yearly balance (LUFA, STAND,
+// SALCA, HUMOD and the HUBA variants).
+bool is_balance_method(const std::string& methode);
+
+// What the SOM reproduction page of a plot shows after a run of a method in a mode.
+struct ReproductionQueries {
+    // The TSM assessment: the mean flux and index, their texts and the yearly index chart.
+    bool tsm_assessment = false;
+    // The statement of the page's grid; empty when the grid stays empty.
+    std::string grid;
+};
+// The balance methods show their yearly balance. TSM shows its assessment and, in the modes
+// "ORV" and "KORVEX", the reproduction report; otherwise the yearly reproduction balance,
+// which the German screens leave out.
+ReproductionQueries reproduction_queries(const std::string& methode, const std::string& modus,
+                                         const std::string& language, std::int64_t plot);
+
 // N-balance: the plot's yearly N balance of the last balance run for that plot.
 std::string n_balance_statement(std::int64_t plot);
 

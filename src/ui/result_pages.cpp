@@ -54,11 +54,6 @@ constexpr stats::ResultPage all_result_pages[] = {
     stats::ResultPage::n_dynamics,  stats::ResultPage::micr_bm,    stats::ResultPage::n_balance,
     stats::ResultPage::om_turnover};
 
-bool balance_method(const std::string& methode) {
-    return methode == "LUFA" || methode == "STAND" || methode == "SALCA" || methode == "HUMOD" ||
-           methode.rfind("HUBA", 0) == 0;
-}
-
 } // namespace
 
 ResultPages::ResultPages(Trange_select& window) : QObject(&window), window_(window) {
@@ -245,9 +240,9 @@ void ResultPages::show_reproduction(std::int64_t plot) {
     r.level->clear();
     chart.removeAllSeries();
     r.grid->clear();
-    if (balance_method(s.methode))
-        r.grid->show(open_or_empty(stats::humus_balance_statement(plot)));
-    if (s.methode == "TSM") {
+    const stats::ReproductionQueries queries =
+        stats::reproduction_queries(s.methode, s.modus, s.language, plot);
+    if (queries.tsm_assessment) {
         db::Dataset mean = open_or_empty(stats::reproduction_assessment_statement(plot));
         if (!mean.empty()) {
             WorkbenchFields& f = window_.fields();
@@ -263,11 +258,8 @@ void ResultPages::show_reproduction(std::int64_t plot) {
                 for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) axis->setTitleText("Jahr");
             }
         }
-        if (s.modus == "ORV" || s.modus == "KORVEX")
-            r.grid->show(open_or_empty(stats::reproduction_report_statement(plot)));
-        else if (s.language != "D")
-            r.grid->show(open_or_empty(stats::reproduction_balance_statement(plot)));
     }
+    if (!queries.grid.empty()) r.grid->show(open_or_empty(queries.grid));
     const bool korvex = s.modus == "KORVEX";
     r.level->setVisible(!korvex);
     if (korvex) r.supply->setText("KORVEX");

@@ -304,7 +304,12 @@ void TtsmadoForm1::hand_over(bool power) {
     while (isVisible() && activations_ == before)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     if (power && sim_.singlemode) {
+        // Each press runs or closes; without a database (its file moved away or locked
+        // during the hand-over) nothing can run, and the window closes instead of pressing
+        // again and again.
         while (isVisible()) {
+            if (!env_.connection) close();
+            if (!isVisible()) break;
             press_calculate();
             QCoreApplication::processEvents();
         }

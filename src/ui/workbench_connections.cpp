@@ -30,26 +30,40 @@
 namespace ui {
 namespace {
 
-// Closes the shared connection for the simulator and opens it again on leaving, also when
-// the run failed, so that the workbench never stays without its database.
+// Closes the shared connection for the simulator. reopen() opens it again after the run;
+// when the file was moved or locked meanwhile, the window keeps trying that file on its next
+// uses and the message names it. When the run failed, leaving the block does the same
+// quietly, so that the run's own error is the one shown.
 class ClosedConnection {
 public:
-    explicit ClosedConnection(std::optional<db::Connection>& c) : c_(c) {
-        if (!c_) throw std::runtime_error("No experiment database is open.");
-        file_ = c_->path();
+    ClosedConnection(std::optional<db::Connection>& c, Trange_select& w) : c_(c), w_(w) {
+        file_ = w_.conn().path();
         c_.reset();
         QCoreApplication::processEvents();
     }
     ~ClosedConnection() {
-        c_.reset();
-        c_.emplace(file_);
+        if (done_) return;
+        try {
+            reopen();
+        } catch (const std::exception&) {
+            // the run's own error is on its way to the window
+        }
     }
     ClosedConnection(const ClosedConnection&) = delete;
     ClosedConnection& operator=(const ClosedConnection&) = delete;
 
+    void reopen() {
+        done_ = true;
+        c_.reset(); // whatever the simulator opened meanwhile
+        w_.database_lost(file_);
+        w_.conn();
+    }
+
 private:
     std::optional<db::Connection>& c_;
+    Trange_select& w_;
     std::filesystem::path file_;
+    bool done_ = false;
 };
 
 std::string text_of(const QLineEdit* e) {
@@ -308,10 +322,11 @@ void Hooks::run_plot() {
     h.single = true;
     workbench::select_single_plot(w_.conn(), static_cast<int>(*id));
     {
-        ClosedConnection closed(a_.connection);
+        ClosedConnection closed(a_.connection, w_);
         if (a_.before_run) a_.before_run(sim_.simulator());
         workbench::prepare_simulator(sim_.simulator(), h);
         sim_.hand_over(h.power);
+        closed.reopen();
     }
     const std::string method = settings_method();
     const std::string mean_bat = workbench::mean_bat_after_run(w_.conn(), static_cast<int>(*id));
@@ -374,7 +389,7 @@ void Hooks::run_selection() {
     BusyCursor busy;
     workbench::select_plots_for_run(w_.conn(), plots);
     {
-        ClosedConnection closed(a_.connection);
+        ClosedConnection closed(a_.connection, w_);
         if (a_.before_run) a_.before_run(sim_.simulator());
         workbench::prepare_simulator(sim_.simulator(), h);
         // The activation waits while running is set before its automatic calculation, and
@@ -382,6 +397,7 @@ void Hooks::run_selection() {
         // of "calculate" that never comes. The run itself keeps the flag while it works.
         sim_.simulator().running = false;
         sim_.hand_over(h.power);
+        closed.reopen();
     }
     rebuild();
     w_.item_click();

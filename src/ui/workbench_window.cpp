@@ -82,7 +82,17 @@ void Trange_select::set_hook(const std::string& name, Hook hook) {
 }
 
 db::Connection& Trange_select::conn() {
-    if (!env_.connection) throw std::runtime_error("No experiment database is open.");
+    if (env_.connection) return *env_.connection;
+    if (lost_database_.empty()) throw std::runtime_error("No experiment database is open.");
+    try {
+        env_.connection.emplace(lost_database_);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("The experiment database " + lost_database_.string() +
+                                 " is not open: " + e.what() +
+                                 " Put the file back (or end the program that locks it) and "
+                                 "try again.");
+    }
+    lost_database_.clear();
     return *env_.connection;
 }
 

@@ -18,6 +18,7 @@
 #include "workbench/plot_loading.h"
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -147,7 +148,10 @@ public:
     WorkbenchFields& fields() { return f_; }
     app::ProgramState& state() { return env_.state; }
     app::Dialogs& dialogs() { return env_.dialogs; }
+    // The experiment database; when it could not be opened again after a run, each call
+    // tries that file once more and refuses with a message naming it while it fails.
     db::Connection& conn();
+    void database_lost(const std::filesystem::path& file) { lost_database_ = file; }
     const TreeImages& images() const { return images_; }
     WorkbenchTree* tree() const { return tree_; }
     static int image_of(const QTreeWidgetItem* item);
@@ -241,7 +245,8 @@ private:
     bool activating_ = false, returning_ = false;
     // The page in front before and after the last press on a plot, until a drag starts.
     std::optional<std::pair<int, int>> press_pages_;
-    std::string basic_info_saved_; // basic_info_state() as loaded or saved
+    std::string basic_info_saved_;        // basic_info_state() as loaded or saved
+    std::filesystem::path lost_database_; // not opened again after a run; empty: none
     QLabel* status_line_ = nullptr;
 
     WorkbenchTree* tree_ = nullptr;

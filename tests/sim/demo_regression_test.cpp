@@ -5,7 +5,7 @@
 // Renewing the baseline after an intended change of the model's results:
 //     ./run baseline
 // which builds and then runs, from the repository root,
-//     TSM_RENEW_BASELINE=1 build/bin/demo_regression_test
+//     TSM_RENEW_BASELINE=1 build/bin/sim_tests --gtest_filter="DemoRun.*"
 // The test then writes tests/sim/data/demo_corg_baseline.csv instead of comparing with it.
 // Check the differences of the file before keeping it.
 #include "db/new_database.h"

@@ -6,7 +6,7 @@
 // lacks is listed with a sample of its text.
 //
 // Renewing the corpus after statements were added or changed: run
-//     TSM_TRACE_MISSING=/tmp/missing.jet build/bin/statement_corpus_test
+//     TSM_TRACE_MISSING=/tmp/missing.jet build/bin/stats_tests --gtest_filter=TracedFlows.*
 // which writes the missing statements in the corpus format into that file, each with a
 // drafted comment line and the values of the demo run. Review them (plausible literals,
 // a comment that says where the statement is used) and add them to the corpus by hand.

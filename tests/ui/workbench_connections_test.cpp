@@ -85,10 +85,12 @@ protected:
             return std::optional<std::pair<std::string, std::string>>({"7", "Moved trial"});
         };
         q.phase = [] { return std::optional<stats::Phase>(stats::Phase::late_years); };
-        ui::connect_workbench(
-            *window, *simulator_window,
-            ui::WorkbenchActions{
-                connection, dialogs, std::move(q), [this] { return settings_method; }, {}});
+        ui::connect_workbench(*window, *simulator_window,
+                              ui::WorkbenchActions{connection, dialogs, std::move(q),
+                                                   [this] { return settings_method; },
+                                                   [this](sim::Simulator& s) {
+                                                       if (before_run) before_run(s);
+                                                   }});
         window->resize(900, 700);
         window->show();
         window->activate();
@@ -126,6 +128,7 @@ protected:
     std::unique_ptr<ui::TtsmadoForm1> simulator_window;
     std::unique_ptr<Trange_select> window;
     std::string settings_method = "TSM";
+    std::function<void(sim::Simulator&)> before_run; // called with the database closed
     std::deque<std::optional<std::string>> names;
     std::vector<std::string> asked;
 };
@@ -521,4 +524,36 @@ TEST_F(WorkbenchConnectionsTest, PlotEnteredThroughTheFormsRuns) {
     expect_no_error();
     EXPECT_EQ(query("select count(*) > 0 from sim_result where fl_id=" + std::to_string(id)),
               "-1\n"); // true
+}
+
+// The database file moved away while the simulator has it: the user is told which file
+// cannot be opened, the workbench refuses its work with a message instead of ending, and a
+// click once the file is back opens it again.
+TEST_F(WorkbenchConnectionsTest, DatabaseMovedAwayDuringARunIsNamedAndOpenedAgainLater) {
+    const std::filesystem::path file = db_path();
+    const std::filesystem::path away = dir.path() / "away.db";
+    before_run = [&](sim::Simulator&) { std::filesystem::rename(file, away); };
+    Trange_select& w = open();
+    click_plot(203);
+    {
+        test::WorkingFolder in(dir.path());
+        w.button("model run (plot)")->click();
+    }
+    EXPECT_FALSE(simulator_window->isVisible());
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_NE(dialogs.shown.back().find(file.string()), std::string::npos) << dialogs.shown.back();
+    EXPECT_LT(dialogs.shown.size(), 4u) << dialogs.shown.front(); // told, not over and over
+    // Without its database every entry refuses with the same message.
+    dialogs.shown.clear();
+    w.button("model run (plot)")->click();
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_NE(dialogs.shown.back().find(file.string()), std::string::npos) << dialogs.shown.back();
+
+    std::filesystem::rename(away, file);
+    before_run = nullptr;
+    dialogs.shown.clear();
+    click_plot(203);
+    expect_no_error();
+    ASSERT_TRUE(connection.has_value());
+    EXPECT_EQ(w.plot_id_label()->text(), "203");
 }
