@@ -71,7 +71,7 @@ void apply_database_rule(const std::vector<std::string>& args, std::string& data
         if (!starts_with(arg, "DB=")) continue;
         database = arg.substr(3);
         if (!file_exists(database)) {
-            dialogs.show_message("DB error", "database not found, will try to use last DB");
+            dialogs.show_error("DB error", "database not found, will try to use last DB");
             database = "?";
         }
     }

@@ -68,7 +68,7 @@ bool open_with_editor(DatabaseLink& link, SettingsStore& settings, ProgramState&
     try {
         connect(link, state, experiment_only);
     } catch (const db::Error& e) {
-        dialogs.show_message(error_title, e.what());
+        dialogs.show_error(error_title, e.what());
         return false;
     }
     record_connection(elements, link, settings, state);
@@ -82,7 +82,7 @@ void adapt_and_report(DatabaseLink& link, SettingsStore& settings, ProgramState&
         Adaptation done = adapt_datamodel(*link.connection, settings, state);
         if (done.method_field) link.method_field = done.method_field;
     } catch (const db::Error& e) {
-        dialogs.show_message(error_title, e.what());
+        dialogs.show_error(error_title, e.what());
     }
 }
 

@@ -137,7 +137,7 @@ void settle_method(SchemaSteps& steps, SettingsStore& settings, ProgramState& st
     steps.create_if_missing("cbi_setting", "select \"TSM         \" as model into cbi_setting ");
     const std::string model = stored_model(steps.connection());
     write_method(settings, db::trim(model));
-    state.caption = "DuvureRiruvovAraderivo; Model=" + model;
+    state.caption = "TSM workbench; Model=" + model;
     state.methode = db::trim(model);
 }
 

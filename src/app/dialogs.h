@@ -13,6 +13,11 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual void show_message(const std::string& title, const std::string& text) = 0;
+    // A failure or a warning: shown as a message with the error icon where there are
+    // icons (the default shows it as a plain message).
+    virtual void show_error(const std::string& title, const std::string& text) {
+        show_message(title, text);
+    }
     // Yes/No question; anything but Yes counts as No.
     virtual bool ask_yes_no(const std::string& title, const std::string& text) = 0;
     // A file to open; nothing when cancelled. filter as "name|*.ext;*.ext2|name2|*.x".

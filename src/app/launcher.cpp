@@ -54,8 +54,15 @@ bool Launcher::activate() {
 }
 
 bool Launcher::change_database() {
-    const bool changed = app::change_database(link, store_, state, dialogs_, update_odbc_source,
-                                              context_.convert_access);
+    // A missing data source is told once per program run, not at every change.
+    auto update_odbc = [this](const std::string& path, Dialogs& dialogs) {
+        if (odbc_source_told_) return point_odbc_source_at(path);
+        const bool pointed = update_odbc_source(path, dialogs);
+        odbc_source_told_ = !pointed;
+        return pointed;
+    };
+    const bool changed =
+        app::change_database(link, store_, state, dialogs_, update_odbc, context_.convert_access);
     if (changed) view.simulator_database = link.simulator_database;
     return changed;
 }

@@ -40,6 +40,7 @@ private:
     SettingsStore& store_;
     Dialogs& dialogs_;
     StartupContext context_;
+    bool odbc_source_told_ = false;
 };
 
 // The context of a real start: the program's folder, the working directory, the real

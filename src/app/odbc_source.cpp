@@ -154,9 +154,25 @@ std::optional<std::string> with_odbc_database(const std::string& ini_text,
     return joined(lines);
 }
 
+std::string missing_odbc_source_message(const std::string& db_path) {
+#ifdef _WIN32
+    (void)db_path;
+    return "Please add T_S_M as MS-ACCESS user-datasource for ODBC";
+#else
+    const std::filesystem::path ini = user_odbc_ini();
+    return "Scripts (R and others) find the experiment database through the ODBC data source "
+           "T_S_M, which is missing. Add this section to " +
+           (ini.empty() ? std::string("~/.odbc.ini") : ini.string()) +
+           ":\n\n[T_S_M]\nDriver=SQLite3\nDatabase=" + db_path +
+           "\nStepAPI=1\n\nThe driver SQLite3 comes with the package libsqliteodbc. From then on "
+           "the "
+           "workbench points the data source at the database in use.";
+#endif
+}
+
 bool update_odbc_source(const std::string& db_path, Dialogs& dialogs) {
     if (point_odbc_source_at(db_path)) return true;
-    dialogs.show_message("ODBC error", "Please add T_S_M as MS-ACCESS user-datasource for ODBC");
+    dialogs.show_message("ODBC data source", missing_odbc_source_message(db_path));
     return false;
 }
 

@@ -19,10 +19,13 @@ std::filesystem::path user_odbc_ini();
 std::optional<std::string> with_odbc_database(const std::string& ini_text,
                                               const std::string& db_path);
 
+// What the user adds so that scripts find the database: on Linux the section [T_S_M] of
+// the user's odbc.ini with the SQLite3 driver (package libsqliteodbc), naming the file.
+std::string missing_odbc_source_message(const std::string& db_path);
+
 // Points the data source T_S_M (the user's odbc.ini; the registry on Windows) at db_path,
 // so that external statistics scripts find the database. When the source is missing or
-// cannot be written: the message "Please add T_S_M as MS-ACCESS user-datasource for ODBC"
-// titled "ODBC error", and false.
+// cannot be written: missing_odbc_source_message titled "ODBC data source", and false.
 bool update_odbc_source(const std::string& db_path, Dialogs& dialogs);
 
 // The same without any message: false when the source is missing or cannot be written.

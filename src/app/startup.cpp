@@ -56,14 +56,14 @@ void read_language_and_mode(ProgramState& state, LauncherState& launcher, Settin
 
 void use_german(ProgramState& state, LauncherState& launcher) {
     state.power = false;
-    launcher.plot_selection.caption = "Daten Verarbeiten";
-    launcher.climate.caption = "Klimadaten";
-    launcher.parameters.caption = "Parameter";
-    launcher.sql_module.caption = "SQL-Datenrecherche";
-    launcher.data_transfer.caption = "Datentransfer";
-    launcher.settings.caption = "Einstellungen";
-    launcher.database_choice.caption = "Auswahl der Datenbank";
-    launcher.end.caption = "Ende";
+    launcher.plot_selection.caption = "Daten &Verarbeiten";
+    launcher.climate.caption = "&Klimadaten";
+    launcher.parameters.caption = "&Parameter";
+    launcher.sql_module.caption = "S&QL-Datenrecherche";
+    launcher.data_transfer.caption = "Daten&transfer";
+    launcher.settings.caption = "Einstellun&gen";
+    launcher.database_choice.caption = "Auswahl der &Datenbank";
+    launcher.end.caption = "&Ende";
     state.word_insert = "Einfügen";
     state.word_update = "Aktualisieren";
     state.database_question = "Wo ist die Datenbank ?";
@@ -83,8 +83,11 @@ void lay_out_buttons(const ProgramState& state, LauncherState& launcher) {
     launcher.climate.visible = false;
     launcher.database_choice.top = 265;
     launcher.database_choice.height = 45;
-    launcher.end.height = 40;
     launcher.label_top = 265 + 45 + 5;
+    launcher.end.top = 265 + 45 + 5 + 25; // below the database label
+    launcher.end.height = 40;
+    // The settings (the language among them) stay within reach in the compact layout.
+    launcher.settings.visible = true;
 }
 
 // An existing settings key: the database (asking for it when the file is missing),

@@ -2,9 +2,11 @@
 #include "app/tsm_settings.h"
 
 #include "app/datamodel.h"
+#include "app/ini_file.h"
 #include "db/db_error.h"
 #include "db/text.h"
 
+#include <charconv>
 #include <filesystem>
 
 namespace app {
@@ -60,6 +62,7 @@ void TsmSettings::read_values() {
     recalc_bat = s.read_integer("recalc_bat"); // the first start always writes it
     pdf_reader = s.read_string("pdf_reader");
     pdf_dir = s.read_string("pdf_dir");
+    language = s.has_value("language") ? language_code(s.read_string("language")) : "E";
     scenario_ctrl = integer_or_zero("scenario");
     korvex = integer_or_zero("korvex");
     dyn_bd = integer_or_zero("dyn_bd");
@@ -89,6 +92,7 @@ void TsmSettings::show_values() {
     fields.bat_recalc = std::to_string(recalc_bat);
     fields.pdf_reader = pdf_reader;
     fields.pdf_dir = pdf_dir;
+    fields.language = language;
 }
 
 // The boxes take the stored flags in a fixed order, each change running its rule; the
@@ -123,6 +127,7 @@ void TsmSettings::write_registry() {
     s.write_integer("recalc_bat", settings_integer("recalc_bat", fields.bat_recalc));
     s.write_string("pdf_reader", fields.pdf_reader);
     s.write_string("pdf_dir", fields.pdf_dir);
+    s.write_string("language", fields.language);
     s.write_integer("scenario", scenario_ctrl);
     s.write_integer("dyn_bd", dyn_bd);
     s.write_integer("dyn_lts", dyn_lts);
@@ -148,10 +153,10 @@ bool TsmSettings::save(db::Connection& conn, Dialogs& dialogs) {
         store_method(conn);
         if (model_changed() && confirm_result_deletion(dialogs)) delete_results(conn);
     } catch (const db::Error& e) {
-        dialogs.show_message("TSM settings", e.what());
+        dialogs.show_error("TSM settings", e.what());
         return false;
     } catch (const SettingsError& e) {
-        dialogs.show_message("TSM settings", e.what());
+        dialogs.show_error("TSM settings", e.what());
         return false;
     }
     return true;
@@ -242,6 +247,16 @@ void TsmSettings::hassink_clicked() {
         return;
     }
     hassink = 0;
+}
+
+std::string pf_shown(const std::string& stored) {
+    const std::string text = db::trim(stored);
+    int tenths = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), tenths);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size()) return stored;
+    const std::string sign = tenths < 0 ? "-" : "";
+    const int magnitude = tenths < 0 ? -tenths : tenths;
+    return sign + std::to_string(magnitude / 10) + "." + std::to_string(magnitude % 10);
 }
 
 std::string folder_of(const std::string& file) {

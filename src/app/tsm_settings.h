@@ -22,6 +22,7 @@ struct TsmSettingsFields {
     bool cb_scenario = false;     // "save SOM state during TSM run"
     std::string scenario_status;  // "enabled" or "disabled"
     bool method_editable = false; // once "korvex" > 0, for the rest of the program run
+    std::string language = "E";   // "E" or "D": the captions from the next program start
 };
 
 // One instance for the whole program run. Other windows read the loaded values (r_call,
@@ -34,12 +35,15 @@ public:
 
     // The last values loaded from the store.
     std::string pdf_reader, pdf_dir, tsm_p_path, database, pf_wp, pf_fk, ptfmode, r_call, r_result,
-        r_script, soil_scheme;
+        r_script, soil_scheme, language = "E";
     // Method, soil scheme and ptf mode as the dialog was last opened (model change check).
     std::string _methode, _soil_scheme, _ptfmode;
     std::int32_t scenario_ctrl = 0, korvex = 0, hassink = 0, dyn_bd = 0, dyn_lts = 0,
                  recalc_bat = 0;
     TsmSettingsFields fields;
+
+    // The language the program runs in now ("E" or "D").
+    const std::string& running_language() const { return state_.language; }
 
     // Loads the values and the fields from the store when the key exists (the method into
     // ProgramState::methode); memo also remembers method, soil scheme and ptf mode for the
@@ -80,6 +84,10 @@ private:
     SettingsStore& store_;
     ProgramState& state_;
 };
+
+// A stored pF value as the dialog shows it: the store keeps tenths ("42" is pF 4.2); a
+// text that is no whole number is shown as it is.
+std::string pf_shown(const std::string& stored);
 
 // The folder of a chosen file with its trailing separator (the "pdf dir" field).
 std::string folder_of(const std::string& file);

@@ -1,6 +1,7 @@
 // value.cpp --- field values, and numbers read and written as the Jet engine does.
 #include "db/value.h"
 
+#include "db/shown_number.h"
 #include "db/text.h"
 
 #include <charconv>
@@ -233,6 +234,23 @@ std::string format_cstr(double v) {
     char buf[32];
     const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
     std::string s(buf, result.ptr);
+    for (char& ch : s)
+        if (ch == 'e') ch = 'E';
+    return s;
+}
+
+std::string format_shown(double v) {
+    if (!std::isfinite(v) || v == 0.0) return format_cstr(v);
+    char buf[64];
+    const bool tiny = std::fabs(v) < 1e-3;
+    const auto result = tiny
+                            ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 4)
+                            : std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
+    std::string s(buf, result.ptr);
+    if (!tiny) {
+        s.erase(s.find_last_not_of('0') + 1);
+        if (s.back() == '.') s.pop_back();
+    }
     for (char& ch : s)
         if (ch == 'e') ch = 'E';
     return s;

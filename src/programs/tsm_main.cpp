@@ -18,6 +18,7 @@
 #include "ui/simple_soil_dialog.h"
 #include "ui/simulator_window.h"
 #include "ui/sql_module_window.h"
+#include "ui/window_placement.h"
 #include "ui/workbench_connections.h"
 #include "ui/workbench_window.h"
 
@@ -110,6 +111,14 @@ int main(int argc, char** argv) {
             transfer_window.raise();
             transfer_window.activateWindow();
         });
+        // Each main window opens where the user left it, else at a size fitting the screen.
+        for (auto [w, name] : {std::pair<QWidget*, const char*>{&window, "launcher"},
+                               {&workbench_window, "workbench"},
+                               {&simulator_window, "simulator"},
+                               {&climate_window, "climate"},
+                               {&sql_window, "sql_module"},
+                               {&transfer_window, "data_transfer"}})
+            ui::keep_placement(*w, *store, name);
         window.show();
         return QApplication::exec();
     } catch (const std::exception& e) {

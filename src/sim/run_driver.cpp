@@ -196,9 +196,9 @@ CalculateOutcome press_calculate(RunContext& ctx, const RunSteps& steps) {
     } catch (const SoilStop&) {
         // Its message box has been shown where the soil was checked.
     } catch (const ClimateError& e) {
-        ctx.dialogs.show_message(climate_stop_caption(e.title(), ctx.state.language), e.what());
+        ctx.dialogs.show_error(climate_stop_caption(e.title(), ctx.state.language), e.what());
     } catch (const std::exception& e) {
-        ctx.dialogs.show_message("TSM-simulator", e.what());
+        ctx.dialogs.show_error("TSM-simulator", e.what());
     }
     return CalculateOutcome::failed;
 }

@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "db/db_error.h"
+#include "db/shown_number.h"
 #include "db/value.h"
 #include "stats/critical_r.h"
 
@@ -102,7 +103,7 @@ bool has_msd_columns(db::Connection& c, const std::string& table) {
 } // namespace
 
 std::string list_number(long double v) {
-    return db::format_cstr(static_cast<double>(v));
+    return db::format_shown(static_cast<double>(v));
 }
 
 std::vector<std::string> statistics_lines(const FitStatistics& f) {

@@ -62,6 +62,10 @@ void ConfirmingDialogs::show_message(const std::string& title, const std::string
     others_.show_message(title, text);
 }
 
+void ConfirmingDialogs::show_error(const std::string& title, const std::string& text) {
+    others_.show_error(title, text);
+}
+
 bool ConfirmingDialogs::ask_yes_no(const std::string& title, const std::string& text) {
     if (title == "ATTENTION !") return confirm_deletion(parent_, "E", text);
     if (title == "ACHTUNG !") return confirm_deletion(parent_, "D", text);

@@ -43,6 +43,7 @@ public:
     void set_parent(QWidget* parent) { parent_ = parent; }
 
     void show_message(const std::string& title, const std::string& text) override;
+    void show_error(const std::string& title, const std::string& text) override;
     bool ask_yes_no(const std::string& title, const std::string& text) override;
     std::optional<std::string> choose_file(const std::string& title,
                                            const std::string& filter) override;

@@ -136,7 +136,7 @@ template <class F> void Tfrmbdedatatrans::guarded(F&& f) {
         f();
     } catch (const std::exception& e) {
         session_.stop();
-        dialogs_.show_message("data transfer", e.what());
+        dialogs_.show_error("data transfer", e.what());
     }
     refresh();
 }

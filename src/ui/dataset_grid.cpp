@@ -108,7 +108,7 @@ bool DatasetGrid::write_cell(int row, int column, const QString& text) {
         data_.post(); // one statement: its own transaction
     } catch (const std::exception& e) {
         data_.cancel();
-        dialogs_.show_message("not saved", e.what());
+        dialogs_.show_error("not saved", e.what());
         filling_ = true;
         if (QTableWidgetItem* cell = item(row, column))
             cell->setText(QString::fromStdString(before.as_text()));

@@ -25,11 +25,11 @@ bool run_entry(app::Dialogs& dialogs, const std::string& language, const std::st
         write();
         return true;
     } catch (const workbench::FirstYearUnknown&) {
-        dialogs.show_message(workbench::ui_text(23, language), workbench::ui_text(22, language));
+        dialogs.show_error(workbench::ui_text(23, language), workbench::ui_text(22, language));
     } catch (const workbench::EntryRefused& e) {
-        dialogs.show_message(title, e.what());
+        dialogs.show_error(title, e.what());
     } catch (const std::exception& e) {
-        dialogs.show_message("error", e.what());
+        dialogs.show_error("error", e.what());
     }
     return false;
 }

@@ -25,7 +25,7 @@ std::optional<std::filesystem::path> grid2excel(db::Dataset& grid, app::Dialogs&
         grid.first();
         app::write_xlsx(file, header, rows);
     } catch (const std::exception& e) {
-        dialogs.show_message("==> xls", e.what());
+        dialogs.show_error("==> xls", e.what());
         return std::nullopt;
     }
     app::open_with_desktop(file);

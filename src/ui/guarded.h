@@ -15,7 +15,7 @@ template <class F> bool guarded(app::Dialogs& dialogs, const std::string& captio
         step();
         return true;
     } catch (const std::exception& e) {
-        dialogs.show_message(caption, e.what());
+        dialogs.show_error(caption, e.what());
         return false;
     }
 }

@@ -19,6 +19,7 @@ namespace {
 
 // The design layout: buttons 200 wide, 35 high, 40 apart; the compact layout of the
 // German version moves some of them (app::LauncherState carries those numbers).
+constexpr const char* not_built = "This window is not part of this version yet.";
 constexpr int button_left = 20, button_width = 200, design_height = 35, step = 40, first_top = 15;
 
 const char* const button_order[] = {"plot_selection",  "climate",       "parameters",
@@ -56,8 +57,9 @@ Tsrb_UIF::Tsrb_UIF(app::Launcher& launcher, app::Dialogs& dialogs, QWidget* pare
     panel1_ = new QLabel(this);
     statusBar()->addWidget(panel0_, 1);
     statusBar()->addWidget(panel1_, 1);
-    central->setMinimumSize(button_left * 2 + button_width, top + 10);
+    central->setMinimumSize(button_left * 2 + button_width + 100, top + 10);
     refresh();
+    adjustSize();
 }
 
 QPushButton* Tsrb_UIF::add_button(const std::string& name, int top) {
@@ -72,6 +74,7 @@ QPushButton* Tsrb_UIF::add_button(const std::string& name, int top) {
 
 void Tsrb_UIF::set_window_opener(const std::string& button, std::function<void()> open) {
     openers_[button] = std::move(open);
+    refresh();
 }
 
 // Shows the launcher's state: captions, visibility, layout, label, status bar.
@@ -81,7 +84,10 @@ void Tsrb_UIF::refresh() {
         const app::LauncherButton& m = model_of(v, name);
         b->setText(QString::fromStdString(m.caption));
         b->setVisible(m.visible);
-        b->setEnabled(m.enabled);
+        // A button whose window this program lacks stays visible but cannot be pressed.
+        const bool available = name == "end" || name == "database_choice" || openers_.count(name);
+        b->setEnabled(m.enabled && available);
+        b->setToolTip(available ? QString() : QString(not_built));
         b->setGeometry(button_left, m.top.value_or(b->property("design_top").toInt()), button_width,
                        m.height.value_or(design_height));
     }
@@ -91,7 +97,7 @@ void Tsrb_UIF::refresh() {
     panel0_->setText(QString::fromStdString(v.status_panel0));
     panel1_->setText(QString::fromStdString(v.status_panel1));
     const std::string& caption = launcher_.state.caption;
-    setWindowTitle(QString::fromStdString(caption.empty() ? "SorboCarbonBalance: TSM" : caption));
+    setWindowTitle(QString::fromStdString(caption.empty() ? "TSM workbench: TSM" : caption));
 }
 
 // Errors of a step are shown with their message; the window stays usable.
@@ -163,8 +169,7 @@ void Tsrb_UIF::press(const std::string& name) {
         guarded([&] { opener->second(); });
         return;
     }
-    dialogs_.show_message(buttons_.at(name)->text().remove('&').toStdString(),
-                          "This window is not part of this version yet.");
+    dialogs_.show_message(buttons_.at(name)->text().remove('&').toStdString(), not_built);
 }
 
 } // namespace ui

@@ -19,9 +19,9 @@ public:
     // The launcher must have been created (Launcher::create) before the window.
     Tsrb_UIF(app::Launcher& launcher, app::Dialogs& dialogs, QWidget* parent = nullptr);
 
-    // Opens another window for a button; a button without one reports that the window
-    // is not part of this version. The opener named "simulator" runs the simulator for
-    // the command line's "go".
+    // Opens another window for a button; a button without one is disabled, its tool tip
+    // saying that the window is not part of this version. The opener named "simulator"
+    // runs the simulator for the command line's "go".
     void set_window_opener(const std::string& button, std::function<void()> open);
 
     QPushButton* button(const std::string& name) const { return buttons_.at(name); }

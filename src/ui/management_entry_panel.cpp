@@ -72,7 +72,7 @@ ManagementEntryPanel::ManagementEntryPanel(EntryPanelEnvironment env, QTableWidg
     form->addRow(default_label_);
     value_label_ = new QLabel;
     value_label_->setObjectName("Label3");
-    non_default_ = new QLabel("non default");
+    non_default_ = new QLabel(caption(s, "non default", "abweichend"));
     non_default_->setObjectName("Label26");
     non_default_->hide();
     auto* value_row = new QHBoxLayout;
@@ -86,7 +86,7 @@ ManagementEntryPanel::ManagementEntryPanel(EntryPanelEnvironment env, QTableWidg
     form->addRow(overwrite_);
     save_ = new QPushButton;
     save_->setObjectName("management_save");
-    delete_ = new QPushButton(caption(s, "delete record", "Satz Löschen"));
+    delete_ = new QPushButton(caption(s, "delete record", "Satz &Löschen"));
     delete_->setObjectName("management_delete");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save_);
@@ -212,8 +212,8 @@ void ManagementEntryPanel::mode_changed() {
     overwrite_->setEnabled(has_row);
     delete_->setEnabled(has_row);
     const bool insert = insert_->isChecked();
-    save_->setText(insert ? caption(env_.state, "insert", "Einfügen")
-                          : caption(env_.state, "update", "Aktualisieren"));
+    save_->setText(insert ? caption(env_.state, "insert", "&Einfügen")
+                          : caption(env_.state, "update", "&Aktualisieren"));
     save_->setEnabled(fl_id_ != 0);
 }
 

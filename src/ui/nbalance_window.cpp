@@ -102,10 +102,10 @@ QWidget* Tfrm_nbalance::make_ranges() {
     plot_ = owned<QLineEdit>(box, "*");
     observed_ = owned<QCheckBox>(box, "use observed N-uptake");
     grid->addWidget(year_from_, 0, 0);
-    grid->addWidget(owned<QLabel>(box, "<=    Jahr    <="), 0, 1);
+    grid->addWidget(owned<QLabel>(box, "<=    year    <="), 0, 1);
     grid->addWidget(year_to_, 0, 2);
     grid->addWidget(fert_from_, 1, 0);
-    grid->addWidget(owned<QLabel>(box, "<= Dg-N-inp <="), 1, 1);
+    grid->addWidget(owned<QLabel>(box, "<= fertiliser N [kg/ha] <="), 1, 1);
     grid->addWidget(fert_to_, 1, 2);
     grid->addWidget(owned<QLabel>(box, "FL_ID (* = all)"), 2, 0);
     grid->addWidget(plot_, 2, 1);
@@ -119,7 +119,7 @@ db::Connection& Tfrm_nbalance::conn() {
 }
 
 void Tfrm_nbalance::report(const std::exception& e) {
-    dialogs_.show_message(caption, e.what());
+    dialogs_.show_error(caption, e.what());
 }
 
 void Tfrm_nbalance::advance() {

@@ -24,14 +24,18 @@
 namespace ui {
 namespace {
 
-const char* const show_one = "&show this property only";
-const char* const show_all = "&show all properties";
-
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
 }
 
 } // namespace
+
+// The list's menu entry: show one property, or all again while one is shown.
+QString ObservationEntryPanel::property_filter_caption(bool one_shown) const {
+    return one_shown
+               ? caption(env_.state, "&show all properties", "&alle Eigenschaften zeigen")
+               : caption(env_.state, "&show this property only", "nur diese &Eigenschaft zeigen");
+}
 
 void InitialValueBox::mousePressEvent(QMouseEvent* event) {
     if (event->modifiers() & Qt::ShiftModifier) unlocked_ = true;
@@ -78,7 +82,7 @@ ObservationEntryPanel::ObservationEntryPanel(EntryPanelEnvironment env, QTableWi
     form->addRow(overwrite_);
     save_ = new QPushButton;
     save_->setObjectName("observation_save");
-    delete_ = new QPushButton(caption(s, "delete record", "Satz Löschen"));
+    delete_ = new QPushButton(caption(s, "delete record", "Satz &Löschen"));
     delete_->setObjectName("observation_delete");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save_);
@@ -88,7 +92,7 @@ ObservationEntryPanel::ObservationEntryPanel(EntryPanelEnvironment env, QTableWi
     layout->addStretch();
 
     menu_ = new QMenu(this);
-    only_property_ = menu_->addAction(show_one);
+    only_property_ = menu_->addAction(property_filter_caption(false));
     connect(only_property_, &QAction::triggered, this, [this] { toggle_property_filter(); });
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this,
@@ -162,8 +166,8 @@ void ObservationEntryPanel::mode_changed() {
     if (!has_row && overwrite_->isChecked()) insert_->setChecked(true);
     overwrite_->setEnabled(has_row);
     delete_->setEnabled(has_row);
-    save_->setText(insert_->isChecked() ? caption(env_.state, "insert", "Einfügen")
-                                        : caption(env_.state, "update", "Aktualisieren"));
+    save_->setText(insert_->isChecked() ? caption(env_.state, "insert", "&Einfügen")
+                                        : caption(env_.state, "update", "&Aktualisieren"));
     save_->setEnabled(fl_id_ != 0);
 }
 
@@ -230,7 +234,7 @@ void ObservationEntryPanel::toggle_property_filter() {
         if (!row) return;
         only_m_ix_ = row->m_ix;
     }
-    only_property_->setText(only_m_ix_ ? show_all : show_one);
+    only_property_->setText(property_filter_caption(only_m_ix_.has_value()));
     apply_filter();
 }
 

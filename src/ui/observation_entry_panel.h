@@ -68,6 +68,7 @@ protected:
 
 private:
     void row_changed();
+    QString property_filter_caption(bool one_shown) const;
     void mode_changed();
     void save();
     void remove();

@@ -255,7 +255,7 @@ bool Tsrb_parms::post_profile() {
         v["cif_org"] = db::Value(use_cif_->isChecked());
         params::save_profile(conn(), *soil_id_, v);
     } catch (const std::exception& e) {
-        env_.dialogs.show_message("soil profile not saved", e.what());
+        env_.dialogs.show_error("soil profile not saved", e.what());
         return false;
     }
     show_profile(soil_id_);

@@ -24,6 +24,10 @@ void QtDialogs::show_message(const std::string& title, const std::string& text) 
     QMessageBox::information(parent_, QString::fromStdString(title), QString::fromStdString(text));
 }
 
+void QtDialogs::show_error(const std::string& title, const std::string& text) {
+    QMessageBox::critical(parent_, QString::fromStdString(title), QString::fromStdString(text));
+}
+
 bool QtDialogs::ask_yes_no(const std::string& title, const std::string& text) {
     return QMessageBox::question(parent_, QString::fromStdString(title),
                                  QString::fromStdString(text),

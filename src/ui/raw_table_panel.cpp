@@ -65,9 +65,9 @@ RawTablePanel::RawTablePanel(EntryPanelEnvironment env, QTableWidget* plots, QWi
     bar->addWidget(condition_, 1);
     apply_ = new QCheckBox(caption(s, "apply filter", "Filter anwenden"));
     bar->addWidget(apply_);
-    keep_ = new QCheckBox("keep content");
+    keep_ = new QCheckBox(caption(s, "keep content", "Inhalt behalten"));
     bar->addWidget(keep_);
-    new_row_ = new QPushButton("new row");
+    new_row_ = new QPushButton(caption(s, "new row", "neue &Zeile"));
     bar->addWidget(new_row_);
     layout->addLayout(bar);
     pages_ = new QTabWidget;

@@ -9,22 +9,30 @@
 
 namespace ui {
 
-RegioModeDialog::RegioModeDialog(QWidget* parent) : QDialog(parent) {
+RegioModeDialog::RegioModeDialog(const std::string& language, QWidget* parent) : QDialog(parent) {
+    const bool german = language == "D";
+    auto text = [german](const char* english, const char* german_text) {
+        return QString::fromUtf8(german ? german_text : english);
+    };
     setObjectName("regio_mode_dialog");
-    setWindowTitle("change REGIO mode");
+    setWindowTitle(text("change REGIO mode", "REGIO-Modus ändern"));
     auto* layout = new QVBoxLayout(this); // every widget below is owned by the dialog
-    auto* warning = new QLabel("This will change database structure and may cause data loss !");
+    auto* warning =
+        new QLabel(text("This will change database structure and may cause data loss !",
+                        "Dies ändert die Struktur der Datenbank; Daten können verloren gehen !"));
     warning->setWordWrap(true);
     layout->addWidget(warning);
-    regio_ = new QCheckBox(" set REGIO mode");
+    regio_ = new QCheckBox(text(" set REGIO mode", " REGIO-Modus setzen"));
     layout->addWidget(regio_);
-    auto* restart =
-        new QLabel("the application will be closed and has to be restarted to finish the change");
+    auto* restart = new QLabel(
+        text("the application will be closed and has to be restarted to finish the change",
+             "das Programm wird beendet und muss neu gestartet werden, um die Änderung "
+             "abzuschließen"));
     restart->setWordWrap(true);
     layout->addWidget(restart);
     auto* buttons = new QHBoxLayout;
-    change_ = new QPushButton("change the structure");
-    escape_ = new QPushButton("escape: no changes");
+    change_ = new QPushButton(text("change the structure", "Struktur ä&ndern"));
+    escape_ = new QPushButton(text("escape: no changes", "&Abbruch: keine Änderung"));
     escape_->setDefault(true);
     buttons->addWidget(change_);
     buttons->addWidget(escape_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 class QCheckBox;
 class QPushButton;
@@ -14,7 +15,7 @@ namespace ui {
 class RegioModeDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit RegioModeDialog(QWidget* parent = nullptr);
+    explicit RegioModeDialog(const std::string& language, QWidget* parent = nullptr);
 
     QCheckBox* regio_box() const { return regio_; }
     QPushButton* change_button() const { return change_; }

@@ -1,6 +1,7 @@
 // result_grid.cpp --- a read-only result grid with its "==> xls" button.
 #include "ui/result_grid.h"
 
+#include "db/shown_number.h"
 #include "ui/grid_export.h"
 
 #include <QBoxLayout>
@@ -38,7 +39,9 @@ void ResultGrid::show(db::Dataset rows) {
     for (data_.first(); !data_.eof(); data_.next(), ++r)
         for (int c = 0; c < data_.field_count(); ++c) {
             const db::Value& v = data_.field(c);
-            auto* cell = new QTableWidgetItem(QString::fromStdString(v.as_text()));
+            // Shown rounded; the copy to a spreadsheet takes the full values.
+            auto* cell = new QTableWidgetItem(QString::fromStdString(
+                v.is_real() ? db::format_shown(v.as_double()) : v.as_text()));
             if (v.is_number()) cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             table_->setItem(r, c, cell);
         }

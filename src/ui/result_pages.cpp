@@ -144,7 +144,8 @@ void ResultPages::make_reproduction() {
     for (QLabel* l : {reproduction_.supply, reproduction_.level, reproduction_.caption})
         layout.addWidget(l);
     reproduction_.chart = make_chart_view("Chart6");
-    reproduction_.chart->chart()->setTitle("C-Reproduktionsindex");
+    reproduction_.chart->chart()->setTitle(german ? "C-Reproduktionsindex"
+                                                  : "C reproduction index");
     print_on_click(reproduction_.chart);
     layout.addWidget(reproduction_.chart, 2);
     reproduction_.grid =
@@ -252,10 +253,13 @@ void ResultPages::show_reproduction(std::int64_t plot) {
             r.supply->setText(qs(t.supply));
             r.level->setText(qs(t.level));
             db::Dataset yearly = open_or_empty(stats::reproduction_chart_statement(plot));
-            show_column(chart, yearly, "yr", "rep_ix", "C-Reproduktionsindex");
+            const bool german = s.language == "D";
+            show_column(chart, yearly, "yr", "rep_ix",
+                        german ? "C-Reproduktionsindex" : "C reproduction index");
             if (!chart.series().isEmpty()) {
                 add_level_line(chart, f.rep_ix); // series 1: the plot's mean index
-                for (QAbstractAxis* axis : chart.axes(Qt::Horizontal)) axis->setTitleText("Jahr");
+                for (QAbstractAxis* axis : chart.axes(Qt::Horizontal))
+                    axis->setTitleText(german ? "Jahr" : "year");
             }
         }
     }

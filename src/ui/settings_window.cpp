@@ -2,8 +2,10 @@
 
 #include "app/settings_store.h"
 #include "db/db_error.h"
+#include "ui/read_only.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <filesystem>
 
 namespace ui {
@@ -24,7 +27,7 @@ QString qs(const std::string& s) {
 }
 
 // Enter in a field must neither save nor open a file dialog: no button is a default.
-QPushButton* plain_button(const char* text, const char* name, QWidget* parent) {
+QPushButton* plain_button(const QString& text, const char* name, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
     b->setAutoDefault(false);
@@ -40,44 +43,55 @@ Tfrm_tsmsetting::Tfrm_tsmsetting(app::TsmSettings& settings, ConnectionGetter co
     using F = app::TsmSettingsFields;
     using S = app::TsmSettings;
     setObjectName("Tfrm_tsmsetting");
-    setWindowTitle(title);
+    setWindowTitle(caption(title, "TSM Einstellungen"));
     auto* grid = new QGridLayout(this);
-    ppath_ = add_text(grid, "ppath", "ppath", &F::ppath);
+    ppath_ = add_text(grid, "ppath", caption("ppath", "Programmpfad"), &F::ppath);
     ppath_->installEventFilter(this);
-    method_ = add_text(grid, "method", "method", &F::method);
-    add_text(grid, "database", "database", &F::database);
-    add_text(grid, "soil_scheme", "soil scheme", &F::soil_scheme);
-    add_text(grid, "pf_wp", "pF WP", &F::pf_wp)->setReadOnly(true);
-    add_text(grid, "pf_fk", "pF FK", &F::pf_fk)->setReadOnly(true);
-    add_text(grid, "ptf_mode", "ptf mode", &F::ptf_mode)->setReadOnly(true);
-    add_box(grid, "cb_dynbd", " dynamic bulk density ", &F::cb_dynbd, &S::set_dyn_bd);
+    method_ = add_text(grid, "method", caption("method", "Methode"), &F::method);
+    add_text(grid, "database", caption("database", "Datenbank"), &F::database);
+    add_text(grid, "soil_scheme", caption("soil scheme", "Bodenschema"), &F::soil_scheme);
+    add_pf(grid, "pf_wp", "pF WP", &F::pf_wp);
+    add_pf(grid, "pf_fk", "pF FK", &F::pf_fk);
+    read_only(add_text(grid, "ptf_mode", caption("ptf mode", "PTF-Modus"), &F::ptf_mode));
+    add_box(grid, "cb_dynbd", caption(" dynamic bulk density ", " dynamische Lagerungsdichte "),
+            &F::cb_dynbd, &S::set_dyn_bd);
     // Shown, not clickable: they follow dynamic bulk density and the stored flags.
-    add_box(grid, "cb_dynlts", " simulate a dynamic LTS pool ", &F::cb_dynlts, &S::set_dyn_lts)
+    add_box(grid, "cb_dynlts",
+            caption(" simulate a dynamic LTS pool ", " dynamischen LTS-Pool simulieren "),
+            &F::cb_dynlts, &S::set_dyn_lts)
         ->setEnabled(false);
-    add_box(grid, "cb_hassink", "simulate LTS pool with Hassink-saturation", &F::cb_hassink,
-            &S::set_hassink)
+    add_box(grid, "cb_hassink",
+            caption("simulate LTS pool with Hassink-saturation",
+                    "LTS-Pool mit Hassink-Sättigung simulieren"),
+            &F::cb_hassink, &S::set_hassink)
         ->setEnabled(false);
-    add_text(grid, "r_call", "R call", &F::r_call);
-    add_text(grid, "r_result", "R result", &F::r_result);
+    add_text(grid, "r_call", caption("R call", "R-Aufruf"), &F::r_call);
+    add_text(grid, "r_result", caption("R result", "R-Ergebnis"), &F::r_result);
     const int script_row = grid->rowCount();
-    add_text(grid, "r_script", "R script", &F::r_script)->hide();
+    add_text(grid, "r_script", caption("R script", "R-Skript"), &F::r_script)->hide();
     grid->itemAtPosition(script_row, 0)->widget()->hide();
-    add_text(grid, "bat_recalc", "BAT recalc", &F::bat_recalc)->setReadOnly(true);
-    add_text(grid, "pdf_reader", "PDF-reader", &F::pdf_reader);
+    read_only(
+        add_text(grid, "bat_recalc", caption("BAT recalc", "BAT neu berechnen"), &F::bat_recalc));
+    add_text(grid, "pdf_reader", caption("PDF-reader", "PDF-Anzeige"), &F::pdf_reader);
     connect(add_file_button(grid, "pdf_reader_button", grid->rowCount() - 1), &QPushButton::clicked,
             this, &Tfrm_tsmsetting::choose_pdf_reader);
-    add_text(grid, "pdf_dir", "pdf dir", &F::pdf_dir);
+    add_text(grid, "pdf_dir", caption("pdf dir", "PDF-Ordner"), &F::pdf_dir);
     connect(add_file_button(grid, "pdf_dir_button", grid->rowCount() - 1), &QPushButton::clicked,
             this, &Tfrm_tsmsetting::choose_pdf_dir);
+    add_language(grid);
     build_scenario(grid);
     build_buttons(grid);
     grid->setColumnMinimumWidth(1, 300);
     show_fields();
 }
 
+QString Tfrm_tsmsetting::caption(const char* english, const char* german) const {
+    return QString::fromUtf8(settings_.running_language() == "D" ? german : english);
+}
+
 // Every change of a text goes into its field at once, so the fields always hold what the
 // dialog shows.
-QLineEdit* Tfrm_tsmsetting::add_text(QGridLayout* grid, const char* name, const char* label,
+QLineEdit* Tfrm_tsmsetting::add_text(QGridLayout* grid, const char* name, QString label,
                                      Text value) {
     const int row = grid->rowCount();
     grid->addWidget(new QLabel(label, this), row, 0);
@@ -90,8 +104,37 @@ QLineEdit* Tfrm_tsmsetting::add_text(QGridLayout* grid, const char* name, const 
     return edit;
 }
 
+// A stored pF value in tenths, shown as the pF it means; never edited here.
+QLineEdit* Tfrm_tsmsetting::add_pf(QGridLayout* grid, const char* name, const char* label,
+                                   Text value) {
+    const int row = grid->rowCount();
+    grid->addWidget(new QLabel(label, this), row, 0);
+    auto* edit = read_only(new QLineEdit(this));
+    edit->setObjectName(name);
+    grid->addWidget(edit, row, 1);
+    texts_.push_back({edit, value, true});
+    return edit;
+}
+
+// The language of the captions; the windows take it at the next start of the program.
+void Tfrm_tsmsetting::add_language(QGridLayout* grid) {
+    const int row = grid->rowCount();
+    grid->addWidget(
+        new QLabel(caption("language (from the next start)", "Sprache (ab dem nächsten Start)"),
+                   this),
+        row, 0);
+    language_ = new QComboBox(this);
+    language_->setObjectName("language");
+    language_->addItem("English", "E");
+    language_->addItem("Deutsch", "D");
+    grid->addWidget(language_, row, 1);
+    connect(language_, &QComboBox::activated, this, [this] {
+        settings_.fields.language = language_->currentData().toString().toStdString();
+    });
+}
+
 // A click runs the box's rule in the settings, which may change the other boxes.
-QCheckBox* Tfrm_tsmsetting::add_box(QGridLayout* grid, const char* name, const char* caption,
+QCheckBox* Tfrm_tsmsetting::add_box(QGridLayout* grid, const char* name, QString caption,
                                     Flag value, Rule rule) {
     auto* box = new QCheckBox(caption, this);
     box->setObjectName(name);
@@ -111,9 +154,10 @@ QPushButton* Tfrm_tsmsetting::add_file_button(QGridLayout* grid, const char* nam
 }
 
 void Tfrm_tsmsetting::build_scenario(QGridLayout* grid) {
-    auto* group = new QGroupBox("scenario", this);
+    auto* group = new QGroupBox(caption("scenario", "Szenario"), this);
     group->setObjectName("scenario");
-    auto* box = new QCheckBox("save SOM state during TSM run", group);
+    auto* box = new QCheckBox(
+        caption("save SOM state during TSM run", "SOM-Zustand beim TSM-Lauf speichern"), group);
     box->setObjectName("cb_scenario");
     connect(box, &QCheckBox::clicked, this, [this](bool checked) {
         settings_.set_scenario(checked);
@@ -130,8 +174,10 @@ void Tfrm_tsmsetting::build_scenario(QGridLayout* grid) {
 }
 
 void Tfrm_tsmsetting::build_buttons(QGridLayout* grid) {
-    QPushButton* save_button = plain_button("&save + return", "save_button", this);
-    QPushButton* cancel_button = plain_button("&cancel", "cancel_button", this);
+    QPushButton* save_button =
+        plain_button(caption("&save + return", "&speichern + zurück"), "save_button", this);
+    QPushButton* cancel_button =
+        plain_button(caption("&cancel", "&abbrechen"), "cancel_button", this);
     connect(save_button, &QPushButton::clicked, this, &Tfrm_tsmsetting::save);
     connect(cancel_button, &QPushButton::clicked, this, &QDialog::reject);
     auto* row = new QHBoxLayout;
@@ -144,19 +190,21 @@ void Tfrm_tsmsetting::build_buttons(QGridLayout* grid) {
 void Tfrm_tsmsetting::show_fields() {
     const app::TsmSettingsFields& f = settings_.fields;
     for (const TextField& t : texts_) {
-        const QString text = qs(f.*t.value);
+        const QString text = qs(t.shown_only ? app::pf_shown(f.*t.value) : f.*t.value);
         if (t.edit->text() != text) t.edit->setText(text);
     }
+    language_->setCurrentIndex(std::max(0, language_->findData(qs(f.language))));
     for (const Box& b : boxes_) b.box->setChecked(f.*b.value);
-    scenario_status_->setText(qs(f.scenario_status));
-    method_->setReadOnly(!f.method_editable);
+    scenario_status_->setText(f.scenario_status == "enabled" ? caption("enabled", "aktiviert")
+                                                             : caption("disabled", "deaktiviert"));
+    read_only(method_, !f.method_editable);
 }
 
 void Tfrm_tsmsetting::activate() {
     try {
         settings_.activate();
     } catch (const app::SettingsError& e) {
-        dialogs_.show_message(title, e.what());
+        dialogs_.show_error(title, e.what());
     }
     show_fields();
 }
@@ -198,7 +246,7 @@ void Tfrm_tsmsetting::save() {
     try {
         conn = connection_();
     } catch (const db::Error& e) {
-        dialogs_.show_message(title, e.what());
+        dialogs_.show_error(title, e.what());
         return;
     }
     if (!conn) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QCheckBox;
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -20,7 +21,7 @@ class QPushButton;
 namespace ui {
 
 // Every widget is named after its field ("ppath", "method", "cb_dynbd", "cb_scenario",
-// "scenario_status", ...); the buttons are "save_button", "cancel_button",
+// "scenario_status", "language", ...); the buttons are "save_button", "cancel_button",
 // "pdf_reader_button" and "pdf_dir_button". Each showing loads the settings afresh.
 class Tfrm_tsmsetting : public QDialog {
     Q_OBJECT
@@ -45,15 +46,18 @@ private:
     struct TextField {
         QLineEdit* edit;
         Text value;
+        bool shown_only = false; // read-only, shown through app::pf_shown
     };
     struct Box {
         QCheckBox* box;
         Flag value;
     };
 
-    QLineEdit* add_text(QGridLayout* grid, const char* name, const char* label, Text value);
-    QCheckBox* add_box(QGridLayout* grid, const char* name, const char* caption, Flag value,
-                       Rule rule);
+    QString caption(const char* english, const char* german) const;
+    QLineEdit* add_text(QGridLayout* grid, const char* name, QString label, Text value);
+    QLineEdit* add_pf(QGridLayout* grid, const char* name, const char* label, Text value);
+    QCheckBox* add_box(QGridLayout* grid, const char* name, QString caption, Flag value, Rule rule);
+    void add_language(QGridLayout* grid);
     QPushButton* add_file_button(QGridLayout* grid, const char* name, int row);
     void build_scenario(QGridLayout* grid);
     void build_buttons(QGridLayout* grid);
@@ -70,6 +74,7 @@ private:
     QLineEdit* ppath_ = nullptr;
     QLineEdit* method_ = nullptr;
     QLabel* scenario_status_ = nullptr;
+    QComboBox* language_ = nullptr;
 };
 
 } // namespace ui

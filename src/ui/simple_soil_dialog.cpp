@@ -144,7 +144,7 @@ void Tsimplesoilfrm::press_save() {
         name_->setText(QString::fromStdString(*saved));
         accept();
     } catch (const std::exception& e) {
-        dialogs_.show_message("Satz kann nicht gespeichert werden", e.what());
+        dialogs_.show_error("Satz kann nicht gespeichert werden", e.what());
     }
 }
 
@@ -163,7 +163,7 @@ void Tsimplesoilfrm::press_delete() {
         if (!params::delete_simple_soil(*connection_, name_->text().toStdString(), dialogs_))
             return;
     } catch (const std::exception& e) {
-        dialogs_.show_message("simple soil description", e.what());
+        dialogs_.show_error("simple soil description", e.what());
         return;
     }
     name_->setText(QString::fromStdString(params::new_soil_name));

@@ -6,6 +6,7 @@
 #include "ui/close_on_escape.h"
 #include "ui/guarded.h"
 #include "ui/query_grid.h"
+#include "ui/read_only.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -54,7 +55,7 @@ TtsmadoForm1::TtsmadoForm1(sim::Simulator& simulator, SimulatorEnvironment env, 
     layout->addLayout(top); // the layout takes it
     database_ = owned<QPushButton>(central, "database");
     path_ = owned<QLineEdit>(central);
-    path_->setReadOnly(true);
+    read_only(path_);
     top->addWidget(database_);
     top->addWidget(path_, 1);
 
@@ -94,7 +95,7 @@ QWidget* TtsmadoForm1::make_messages_page() {
 QWidget* TtsmadoForm1::make_histogram_page() {
     auto* page = owned<QWidget>(nullptr);
     auto* grid = new QGridLayout(page);
-    grid->addWidget(owned<QLabel>(page, "experiment - modell:"), 0, 0, 1, 2);
+    grid->addWidget(owned<QLabel>(page, "experiment - model:"), 0, 0, 1, 2);
     for (std::size_t i = 0; i < bars_.size(); ++i) {
         const int row = static_cast<int>(i) + 1;
         grid->addWidget(owned<QLabel>(page, sim::histogram_labels[i]), row, 0);

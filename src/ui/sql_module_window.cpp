@@ -195,7 +195,7 @@ void Tsql_form::read_parameters() {
 
 void Tsql_form::report(const std::exception& e) {
     messages_->setPlainText(q(e.what()));
-    dialogs_.show_message(caption, e.what());
+    dialogs_.show_error(caption, e.what());
 }
 
 void Tsql_form::press_execute() {

@@ -26,7 +26,8 @@ template <class Series> void fill(Series& series, const std::vector<stats::Chart
     for (const stats::ChartPoint& p : points) series.append(p.x, p.y);
 }
 
-// Value axes at the bottom and left, fitted to the points with a small margin.
+// Value axes at the bottom and left, fitted to the points with a small margin; without
+// points they show their titles only.
 void add_axes(QChart& chart, const QString& x_title, const QString& y_title) {
     auto* x = new QValueAxis(&chart);
     auto* y = new QValueAxis(&chart);
@@ -48,7 +49,12 @@ void add_axes(QChart& chart, const QString& x_title, const QString& y_title) {
             any = true;
         }
     }
-    if (!any) return;
+    if (!any) {
+        // Nothing to show yet (no run): numbers on an empty axis would only mislead.
+        x->setLabelsVisible(false);
+        y->setLabelsVisible(false);
+        return;
+    }
     const double dy = y1 > y0 ? (y1 - y0) * 0.05 : std::max(1e-3, std::abs(y0) * 0.05);
     x->setRange(x0 - 1, x1 + 1);
     y->setRange(y0 - dy, y1 + dy);

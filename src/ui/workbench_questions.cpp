@@ -108,7 +108,7 @@ std::optional<stats::Phase> ask_phase(QWidget* parent) {
     QDialog dialog(parent);
     dialog.setWindowTitle("select temporal phase for statistics");
     auto* layout = new QVBoxLayout(&dialog);
-    auto* box = new QGroupBox("time intervall");
+    auto* box = new QGroupBox("time interval");
     auto* choices = new QVBoxLayout(box);
     QButtonGroup group;
     for (const stats::Phase phase :

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -60,6 +61,21 @@ void WorkbenchTree::mouseMoveEvent(QMouseEvent* event) {
 void WorkbenchTree::mouseReleaseEvent(QMouseEvent* event) {
     pressed_ = false;
     QTreeWidget::mouseReleaseEvent(event);
+}
+
+// The keyboard opens what the mouse opens: the arrows move the current node, Enter or
+// Space clicks it, the menu key opens its menu.
+void WorkbenchTree::keyPressEvent(QKeyEvent* event) {
+    QTreeWidgetItem* item = currentItem();
+    const int key = event->key();
+    const bool click = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+    if (!item || !events_.press || (!click && key != Qt::Key_Menu)) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    const QPoint at = viewport()->mapToGlobal(visualItemRect(item).center());
+    events_.press(item, click ? Qt::LeftButton : Qt::RightButton, event->modifiers(), at);
+    event->accept();
 }
 
 void WorkbenchTree::start_drag() {

@@ -11,7 +11,8 @@ namespace ui {
 
 // What the tree reports to its window.
 struct TreeEvents {
-    // A mouse press on a node (never on empty space), with the global pointer position.
+    // A mouse press on a node (never on empty space), with the global pointer position;
+    // Enter or Space on the current node is a left press, the menu key a right press.
     std::function<void(QTreeWidgetItem*, Qt::MouseButton, Qt::KeyboardModifiers, QPoint)> press;
     std::function<void()> mouse_moved;
     // A drag is about to start; false refuses it.
@@ -36,6 +37,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -79,6 +79,7 @@ Trange_select::~Trange_select() = default;
 
 void Trange_select::set_hook(const std::string& name, Hook hook) {
     hooks_[name] = std::move(hook);
+    await_hook(name);
 }
 
 db::Connection& Trange_select::conn() {
@@ -165,7 +166,8 @@ void Trange_select::activate() {
         guarded([&] { apply_regional_mode(); });
     }
     if (s.regional_mode) {
-        if (tillage_->count() < 3) tillage_->addItem("manual input");
+        if (tillage_->count() < 3)
+            tillage_->addItem(s.language == "D" ? "manuelle Eingabe" : "manual input");
         tillage_->setCurrentIndex(2);
     }
     tillage_->setVisible(s.till_eff);
@@ -513,7 +515,8 @@ void Trange_select::click_plot(QTreeWidgetItem* item, Qt::KeyboardModifiers shif
 
 void Trange_select::show_plot(const workbench::PlotLoad& load) {
     show_lists(load);
-    buttons_.at("model run (plot)")->setEnabled(load.run_enabled);
+    buttons_.at("model run (plot)")
+        ->setEnabled(load.run_enabled && hooks_.count("model run (plot)"));
     fields_.at("Edit4")->setText(qs(load.first_year_field));
     if (load.start_year_field) fields_.at("Edit7")->setText(qs(*load.start_year_field));
     if (load.selection_start_year) fields_.at("Edit9")->setText(qs(*load.selection_start_year));

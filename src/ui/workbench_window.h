@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -94,7 +95,9 @@ public:
     // active plot", "copy plot", "delete plot", "update changes", "model run (plot)",
     // "model run for selection"; "soil label" (a double click on the label "soil"), "soil
     // list" (a right press on the soil list) and "weather" (a double click on the label
-    // "weather"). An entry without a hook reports that it is not part of this version yet.
+    // "weather"). A menu entry or button without a hook is disabled, its tool tip saying
+    // that it is not part of this version yet; a double click or right press without one
+    // says so in a message.
     using Hook = std::function<void(Trange_select&)>;
     // The evaluation of one plot in a phase (a click: phase 0; a statistics rebuild:
     // phase_select).
@@ -223,6 +226,8 @@ private:
     void fill_choice(QComboBox* box, const workbench::ChoiceList& list);
     void reconnect();
     void run_hook(const std::string& name);
+    void await_hook(const std::string& name); // enables the controls of a connected hook
+    std::vector<QObject*> hooked_controls(const std::string& name) const;
     void change_regio_mode();
     void refresh_outliers();
     void open_nbalance();

@@ -52,6 +52,7 @@ constexpr std::array<PageCaption, page::count> page_captions = {{
 }};
 
 const char* const german_caption = "german_caption";
+const char* const not_built = "not part of this version yet";
 
 // A caption that the German version replaces (an empty German caption keeps it).
 template <class W> W* captioned(W* widget, const char* german) {
@@ -90,7 +91,7 @@ void Trange_select::make_layout() {
     connect(tree_, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* item) { expand_changed(item, false); });
     left_layout->addWidget(tree_);
-    auto* end = captioned(new QPushButton("End"), "Ende");
+    auto* end = captioned(new QPushButton("End"), "&Ende");
     end->setObjectName("end_button");
     buttons_["End"] = end;
     connect(end, &QPushButton::clicked, this, &QWidget::close);
@@ -117,10 +118,22 @@ void Trange_select::make_layout() {
     }
     selection_panel_ = make_selection_panel();
     table_panel_ = make_table_panel();
-    for (QWidget* panel : {selection_panel_, table_panel_, cover_, static_cast<QWidget*>(pages_)})
+    // The panel in front covers the others wholly: none shows through its gaps.
+    for (QWidget* panel : {selection_panel_, table_panel_, cover_, static_cast<QWidget*>(pages_)}) {
+        panel->setAutoFillBackground(true);
         stack->addWidget(panel, 0, 0);
+    }
     splitter->addWidget(right_);
+    // The tree starts at about a quarter of the width; neither side can be pushed out of
+    // sight, and the handle is wide enough to take hold of.
+    splitter->setObjectName("splitter");
+    splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(8);
+    splitter->setSizes({320, 880});
+    left->setMinimumWidth(180);
+    right_->setMinimumWidth(400);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(splitter, 1);
     status_line_ = new QLabel;
@@ -148,15 +161,15 @@ QWidget* Trange_select::make_basic_info() {
     row("FL_ID", nullptr, plot_id_);
     row("plot", "Schlagname", edit("fda_sbez"));
     row("source", "Schlagnummer", edit("fda_herkunft"));
-    row("area [ha]", nullptr, edit("_plotarea"));
-    row("comment", nullptr, edit("fda_comment"));
+    row("area [ha]", "Fläche [ha]", edit("_plotarea"));
+    row("comment", "Bemerkung", edit("fda_comment"));
     tillage_ = new QComboBox;
     tillage_->setObjectName("till_option");
-    row("tillage", nullptr, tillage_);
+    row("tillage", "Bodenbearbeitung", tillage_);
     initial_ = new QComboBox;
     initial_->setObjectName("initialcond");
     row("state", "Feldblocknummer", initial_);
-    row("first year", nullptr, edit("Edit4"));
+    row("first year", "erstes Jahr", edit("Edit4"));
 
     site_panel_ = new QWidget;
     site_panel_->setObjectName("site_panel");
@@ -167,9 +180,9 @@ QWidget* Trange_select::make_basic_info() {
     soil_ = new QComboBox;
     soil_->setObjectName("fda_soil");
     for (auto [english, german, w] :
-         {std::tuple<const char*, const char*, QWidget*>{"weather", nullptr, weather_},
-          {"soil", nullptr, soil_},
-          {"mean BAT", nullptr, edit("fda_wmz")}}) {
+         {std::tuple<const char*, const char*, QWidget*>{"weather", "Wetter", weather_},
+          {"soil", "Boden", soil_},
+          {"mean BAT", "mittlere BAT", edit("fda_wmz")}}) {
         auto* l = captioned(new QLabel(english), german);
         labels_[english] = l;
         site->addRow(l, w);
@@ -186,14 +199,15 @@ QWidget* Trange_select::make_basic_info() {
     run_panel_->setObjectName("run_panel");
     auto* run = new QHBoxLayout(run_panel_);
     run->setContentsMargins(0, 0, 0, 0);
-    auto* run_button = captioned(new QPushButton("model run (plot)"), "Modell starten");
+    auto* run_button = captioned(new QPushButton("model run (plot)"), "&Modell starten");
     run_button->setObjectName("run_button");
     buttons_["model run (plot)"] = run_button;
     connect(run_button, &QPushButton::clicked, this, [this] { run_hook("model run (plot)"); });
+    await_hook("model run (plot)");
     run->addWidget(run_button);
     for (auto [english, german, name] :
-         {std::tuple<const char*, const char*, const char*>{"repeat", nullptr, "Edit6"},
-          {"start year", nullptr, "Edit7"}}) {
+         {std::tuple<const char*, const char*, const char*>{"repeat", "Wiederholungen", "Edit6"},
+          {"start year", "Startjahr", "Edit7"}}) {
         auto* l = captioned(new QLabel(english), german);
         labels_[english] = l;
         run->addWidget(l);
@@ -201,10 +215,11 @@ QWidget* Trange_select::make_basic_info() {
     }
     form->addRow(run_panel_);
 
-    auto* save = captioned(new QPushButton("update changes"), "Änderung Speichern");
+    auto* save = captioned(new QPushButton("update changes"), "Änderung &Speichern");
     buttons_["update changes"] = save;
     connect(save, &QPushButton::clicked, this, [this] { run_hook("update changes"); });
-    auto* literature = new QPushButton("literature");
+    await_hook("update changes");
+    auto* literature = captioned(new QPushButton("literature"), "&Literatur");
     buttons_["literature"] = literature;
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save);
@@ -261,10 +276,11 @@ QWidget* Trange_select::make_selection_panel() {
     selection_list_->setObjectName("selection_list");
     layout->addWidget(selection_list_);
     auto* years = new QHBoxLayout;
-    for (auto [english, name, value] :
-         {std::tuple<const char*, const char*, const char*>{"start year", "Edit9", "-99"},
-          {"repeat", "Edit8", "0"}}) {
-        years->addWidget(new QLabel(english));
+    for (auto [english, german, name, value] :
+         {std::tuple<const char*, const char*, const char*, const char*>{"start year", "Startjahr",
+                                                                         "Edit9", "-99"},
+          {"repeat", "Wiederholungen", "Edit8", "0"}}) {
+        years->addWidget(captioned(new QLabel(english), german));
         auto* e = new QLineEdit(value);
         e->setObjectName(name);
         fields_[name] = e;
@@ -279,17 +295,19 @@ QWidget* Trange_select::make_selection_panel() {
             entry->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
         }
     };
-    for (auto [caption, how] : {std::pair<const char*, int>{"model run for selection", -1},
-                                {"all", 1},
-                                {"none", 0},
-                                {"invert", 2}}) {
-        auto* b = new QPushButton(caption);
+    for (auto [caption, german, how] : {std::tuple<const char*, const char*, int>{
+                                            "model run for selection", "Auswahl &rechnen", -1},
+                                        {"all", "&alle", 1},
+                                        {"none", "&keine", 0},
+                                        {"invert", "&umkehren", 2}}) {
+        auto* b = captioned(new QPushButton(caption), german);
         buttons_[caption] = b;
         buttons->addWidget(b);
-        if (how < 0)
+        if (how < 0) {
             connect(b, &QPushButton::clicked, this,
                     [this] { run_hook("model run for selection"); });
-        else
+            await_hook("model run for selection");
+        } else
             connect(b, &QPushButton::clicked, this, [tick, how] { tick(how); });
     }
     layout->addLayout(buttons);
@@ -310,6 +328,25 @@ QWidget* Trange_select::make_table_panel() {
     return panel;
 }
 
+// A control whose work another part of the program does stays disabled, its tool tip
+// saying so, until that part is connected (set_hook).
+void Trange_select::await_hook(const std::string& name) {
+    const auto hook = hooks_.find(name);
+    const bool connected = hook != hooks_.end() && hook->second;
+    for (QObject* control : hooked_controls(name)) {
+        control->setProperty("enabled", connected);
+        control->setProperty("toolTip", connected ? QString() : QString(not_built));
+    }
+}
+
+std::vector<QObject*> Trange_select::hooked_controls(const std::string& name) const {
+    std::vector<QObject*> controls;
+    if (auto a = actions_by_caption_.find(name); a != actions_by_caption_.end())
+        controls.push_back(a->second);
+    if (auto b = buttons_.find(name); b != buttons_.end()) controls.push_back(b->second);
+    return controls;
+}
+
 QAction* Trange_select::add_entry(QMenu* menu, const std::string& english,
                                   const std::string& german) {
     QAction* a = menu->addAction(QString::fromStdString(english));
@@ -319,12 +356,15 @@ QAction* Trange_select::add_entry(QMenu* menu, const std::string& english,
 }
 
 void Trange_select::make_menus() {
-    for (const char* name : {"experiment", "database", "plot", "plot node"})
+    for (const char* name : {"experiment", "database", "plot", "plot node"}) {
         menus_[name] = new QMenu(this);
+        menus_[name]->setToolTipsVisible(true); // why an entry is disabled
+    }
     // Entries whose work another part of the program does call its hook.
     auto hooked = [this](QMenu* m, const std::string& english, const std::string& german) {
-        connect(add_entry(m, english, german), &QAction::triggered, this,
-                [this, english] { run_hook(english); });
+        QAction* a = add_entry(m, english, german);
+        connect(a, &QAction::triggered, this, [this, english] { run_hook(english); });
+        await_hook(english);
     };
     QMenu* e = menus_["experiment"];
     hooked(e, "delete experiment", "Betrieb löschen");
@@ -334,14 +374,16 @@ void Trange_select::make_menus() {
     hooked(e, "shift experiment ID", "Betrieb ID anpassen");
 
     QMenu* d = menus_["database"];
-    connect(add_entry(d, "regio mode", ""), &QAction::triggered, this,
+    connect(add_entry(d, "regio mode", "Regio-Modus"), &QAction::triggered, this,
             [this] { change_regio_mode(); });
     hooked(d, "create a new experiment", "neuer Betrieb");
     hooked(d, "database simulation", "Datenbank rechnen");
-    connect(add_entry(d, "refresh outlier indication", ""), &QAction::triggered, this,
-            [this] { refresh_outliers(); });
+    connect(add_entry(d, "refresh outlier indication", "Ausreißer neu markieren"),
+            &QAction::triggered, this, [this] { refresh_outliers(); });
     d->addSeparator();
-    add_entry(d, "site condition report", "Bericht: Standorte")->setEnabled(false);
+    QAction* site_report = add_entry(d, "site condition report", "Bericht: Standorte");
+    site_report->setEnabled(false);
+    site_report->setToolTip(not_built);
     d->addSeparator();
     hooked(d, "Update-Statistics", "Statistik aktualisieren");
     connect(add_entry(d, "N-balance", "N-Bilanz"), &QAction::triggered, this,
@@ -351,24 +393,28 @@ void Trange_select::make_menus() {
     hooked(p, "add a new plot", "neue Fläche anlegen");
     hooked(p, "delete active plot", "akt. Fläche löschen");
     p->addSeparator();
-    hooked(p, "move active plot", "");
+    hooked(p, "move active plot", "akt. Fläche verschieben");
 
     QMenu* n = menus_["plot node"];
-    hooked(n, "copy plot", "");
-    hooked(n, "delete plot", "");
+    hooked(n, "copy plot", "Fläche kopieren");
+    hooked(n, "delete plot", "Fläche löschen");
 }
 
 // Creation, once: what every version hides, the tillage options, the German captions.
 void Trange_select::create() {
     setObjectName("Trange_select");
     setWindowTitle("DATABASE");
+    resize(1200, 800); // the first size; the program then fits it to the screen
     f_.recs = 0;
     set_page_visible(page::n_balance, false);
     set_page_visible(page::om_turnover, false);
     if (env_.state.modus == "ORV")
         for (int i : {page::observation, page::c_dynamics, page::scenario, page::misc_results})
             set_page_visible(i, false);
-    tillage_->addItems({"allways", "never"});
+    if (env_.state.language == "D")
+        tillage_->addItems({"immer", "nie"});
+    else
+        tillage_->addItems({"always", "never"});
     if (env_.state.language == "D") apply_language();
     set_page_visible(page::soil_physics, false);
     set_page_visible(page::salca, false);
@@ -391,13 +437,13 @@ void Trange_select::apply_language() {
     env_.state.power = false;
     for (int i = 0; i < page::count; ++i)
         pages_->setTabText(i, QString::fromUtf8(page_captions[static_cast<std::size_t>(i)].german));
-    auto german = [](QObject* o) { return o->property(german_caption).toString(); };
-    for (auto& [english, l] : labels_)
-        if (!german(l).isEmpty()) l->setText(german(l));
-    for (auto& [english, b] : buttons_)
-        if (!german(b).isEmpty()) b->setText(german(b));
-    for (auto& [english, a] : actions_by_caption_)
-        if (!german(a).isEmpty()) a->setText(german(a));
+    for (QObject* o : findChildren<QObject*>()) {
+        const QString german = o->property(german_caption).toString();
+        if (german.isEmpty()) continue;
+        if (auto* l = qobject_cast<QLabel*>(o)) l->setText(german);
+        if (auto* b = qobject_cast<QAbstractButton*>(o)) b->setText(german);
+        if (auto* a = qobject_cast<QAction*>(o)) a->setText(german);
+    }
 }
 
 QMenu* Trange_select::menu(const std::string& name) const {
@@ -425,7 +471,7 @@ QPushButton* Trange_select::button(const std::string& english) const {
 }
 
 RegioModeDialog* Trange_select::regio_dialog() {
-    if (!regio_dialog_) regio_dialog_ = new RegioModeDialog(this);
+    if (!regio_dialog_) regio_dialog_ = new RegioModeDialog(env_.state.language, this);
     return regio_dialog_;
 }
 

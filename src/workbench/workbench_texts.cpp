@@ -27,7 +27,7 @@ const std::array<Text, 17>& texts() {
         {"please edit first the initial value", "Bitte zuerst einen Startwert definieren !"},
         {"OPERATION DENIED", "Operation nicht durchführbar"},
         {"transfer of management data               ", "Transfer von Bewirtschaftungsdaten"},
-        {"transfer of measuremet data               ", "Transfer von Messwerten"},
+        {"transfer of measurement data              ", "Transfer von Messwerten"},
         {" - continue ?", " - fortsetzen ?"},
         {"confirm operation", "bitte bestätigen"},
         {"you are about to copy measurement data into plot ",

@@ -193,7 +193,7 @@ TEST(Adaptation, BringsAnOldDatabaseUpToDate) {
     EXPECT_EQ(test::rows(c, "select model from cbi_setting"), "TSM\n");
     EXPECT_EQ(settings.read_string("methode"), "TSM");
     EXPECT_EQ(state.methode, "TSM");
-    EXPECT_EQ(state.caption, "DuvureRiruvovAraderivo; Model=TSM");
+    EXPECT_EQ(state.caption, "TSM workbench; Model=TSM");
     EXPECT_FALSE(done.method_field.has_value());
     EXPECT_EQ(test::rows(c, "select [select], ITEM_IX, Name from srbsel_crop order by ITEM_IX"),
               "-1|1|wheat\n-1|2|rye\n");
@@ -227,12 +227,12 @@ TEST(Adaptation, ACurrentDatabaseOnlyReadsTheMethod) {
     EXPECT_EQ(done.method_field, "LUFA");
     EXPECT_EQ(state.methode, "LUFA");
     EXPECT_EQ(settings.read_string("methode"), "LUFA");
-    EXPECT_EQ(state.caption, "DuvureRiruvovAraderivo; Model=LUFA        ");
+    EXPECT_EQ(state.caption, "TSM workbench; Model=LUFA        ");
 
     c.execute("delete * from cbi_setting");
     app::adapt_datamodel(c, settings, state);
     EXPECT_EQ(state.methode, "");
-    EXPECT_EQ(state.caption, "DuvureRiruvovAraderivo; Model=");
+    EXPECT_EQ(state.caption, "TSM workbench; Model=");
 }
 
 TEST(Adaptation, AMissingCoreTableEndsItNamingTheTable) {
@@ -336,7 +336,7 @@ TEST(OpenAtStart, OpensRecordsAndAdapts) {
     EXPECT_EQ(l.settings.read_string("database"), (dir / "old.db").string());
     EXPECT_EQ(l.settings.read_string("DBQ"), (dir / "old.db").string());
     EXPECT_EQ(l.link.label, "system database=old.db");
-    EXPECT_EQ(l.state.caption, "DuvureRiruvovAraderivo; Model=TSM");
+    EXPECT_EQ(l.state.caption, "TSM workbench; Model=TSM");
     EXPECT_EQ(l.dialogs.shown, Strings{});
 }
 

@@ -208,8 +208,11 @@ TEST(OdbcSource, UpdatesTheUserFileOrAsksTheUserToAddTheSource) {
     test::TempDir dir;
     const auto ini = dir / "odbc.ini";
     ScopedEnv env("ODBCINI", ini.string());
-    const std::string message =
-        "ODBC error: Please add T_S_M as MS-ACCESS user-datasource for ODBC";
+    const std::string message = "ODBC data source: " + app::missing_odbc_source_message("/new.db");
+    for (const std::string& part :
+         std::vector<std::string>{"[T_S_M]\nDriver=SQLite3\nDatabase=/new.db\nStepAPI=1\n",
+                                  "libsqliteodbc", ini.string()})
+        EXPECT_TRUE(Contains(message, part)) << part;
 
     test::ScriptedDialogs no_file;
     EXPECT_FALSE(app::update_odbc_source("/new.db", no_file));
@@ -281,6 +284,26 @@ TEST_F(TsmSettingsTest, LoadsFieldsAndStoresThemBack) {
     EXPECT_EQ(other.fields.scenario_status, "enabled");
     EXPECT_TRUE(other.fields.cb_dynbd && other.fields.cb_dynlts && other.fields.cb_hassink);
     EXPECT_EQ(store.read_string("korvex"), "1"); // never written by the dialog
+}
+
+TEST_F(TsmSettingsTest, LanguageIsChosenHereForTheNextStart) {
+    settings.activate();
+    EXPECT_EQ(settings.fields.language, "E");
+    settings.fields.language = "D";
+    settings.write_registry();
+    EXPECT_EQ(store.read_string("language"), "D");
+    EXPECT_EQ(state.language, "E"); // the running program keeps its captions
+
+    store.write_string("language", " d ");
+    settings.read_registry(false);
+    EXPECT_EQ(settings.fields.language, "D");
+}
+
+TEST(PfShown, StoredTenthsAreShownAsThePf) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"42", "4.2"},  {"18", "1.8"},  {" 25 ", "2.5"}, {"7", "0.7"},
+        {"-3", "-0.3"}, {"4.2", "4.2"}, {"", ""},        {"x", "x"}};
+    for (auto [stored, shown] : cases) EXPECT_EQ(app::pf_shown(stored), shown) << stored;
 }
 
 TEST_F(TsmSettingsTest, StoreFailures) {

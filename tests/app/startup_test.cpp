@@ -420,16 +420,18 @@ TEST_F(Launcher, GermanGivesCompactLayoutWithoutPower) {
     EXPECT_EQ(state.language, "D");
     EXPECT_EQ(store.read_string("language"), "D");
     EXPECT_FALSE(state.power);
-    EXPECT_EQ(launcher.plot_selection.caption, "Daten Verarbeiten");
-    EXPECT_EQ(launcher.end.caption, "Ende");
+    EXPECT_EQ(launcher.plot_selection.caption, "Daten &Verarbeiten");
+    EXPECT_EQ(launcher.end.caption, "&Ende");
     EXPECT_EQ(state.word_insert, "Einfügen");
     EXPECT_EQ(state.database_question, "Wo ist die Datenbank ?");
     EXPECT_FALSE(launcher.climate.visible);
     EXPECT_FALSE(launcher.parameters.visible || launcher.sql_module.visible ||
-                 launcher.data_transfer.visible || launcher.settings.visible);
+                 launcher.data_transfer.visible);
+    EXPECT_TRUE(launcher.settings.visible);
     EXPECT_EQ(launcher.database_choice.top, 265);
     EXPECT_EQ(launcher.end.height, 40);
     EXPECT_EQ(launcher.label_top, 315);
+    EXPECT_GE(*launcher.end.top, 315 + 20); // below the database label
 }
 
 TEST_F(Launcher, LanguageFromStoreWithoutIniFile) {

@@ -1,5 +1,6 @@
 // The Jet runtime functions as SQLite sees them, and the number helpers of db::Value.
 #include "db/jet_functions.h"
+#include "db/shown_number.h"
 #include "db/value.h"
 
 #include <cmath>
@@ -502,6 +503,17 @@ TEST(ValueNumbers, FormatCStrShowsFifteenDigits) {
         {2.0, "2"},
         {1.0 / 3.0, "0.333333333333333"}};
     for (const auto& [v, text] : cases) EXPECT_EQ(db::format_cstr(v), text) << text;
+}
+
+TEST(ValueNumbers, FormatShownRoundsWithoutHidingSmallValues) {
+    const std::vector<std::pair<double, std::string>> cases = {
+        {1.0 / 3.0, "0.3333"},     {2.0, "2"},
+        {-1.23456, "-1.2346"},     {1.5, "1.5"},
+        {2.9e-05, "2.9E-05"},      {0.001, "0.001"},
+        {-0.00004, "-4E-05"},      {1234567.89, "1234567.89"},
+        {-0.00000001, "-1E-08"},   {0.0, "0"},
+        {1e15, "1000000000000000"}};
+    for (const auto& [v, text] : cases) EXPECT_EQ(db::format_shown(v), text) << v;
 }
 
 TEST(ValueNumbers, ParseNumberWantsTheWholeText) {

@@ -219,7 +219,10 @@ void expect_lines(const std::vector<Line>& got, const std::vector<Line>& expecte
         if (std::isnan(expected[i].value))
             EXPECT_TRUE(std::isnan(got[i].value)) << got[i].label;
         else
-            EXPECT_NEAR(got[i].value, expected[i].value, 1e-9) << got[i].label;
+            // Listed with four decimals, or four significant digits below 0.001.
+            EXPECT_NEAR(got[i].value, expected[i].value,
+                        std::max(5e-5, std::fabs(expected[i].value) * 5e-4))
+                << got[i].label;
     }
 }
 

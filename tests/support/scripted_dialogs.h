@@ -11,8 +11,9 @@ namespace test {
 
 class ScriptedDialogs : public app::Dialogs {
 public:
-    // Everything shown or asked, as "title: text", in order.
+    // Everything shown or asked, as "title: text", in order; the errors also on their own.
     std::vector<std::string> shown;
+    std::vector<std::string> errors;
     // Answers taken in order; when they run out: No, cancel, unchanged.
     std::deque<bool> yes_no;
     std::deque<std::optional<std::string>> files;
@@ -21,6 +22,10 @@ public:
 
     void show_message(const std::string& title, const std::string& text) override {
         shown.push_back(title + ": " + text);
+    }
+    void show_error(const std::string& title, const std::string& text) override {
+        shown.push_back(title + ": " + text);
+        errors.push_back(title + ": " + text);
     }
     bool ask_yes_no(const std::string& title, const std::string& text) override {
         shown.push_back(title + ": " + text);

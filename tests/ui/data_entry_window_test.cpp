@@ -405,7 +405,7 @@ TEST_F(DataEntryWindowTest, GermanCaptions) {
     click_plot(101);
     EXPECT_EQ(management().filter(EventFilter::tillage)->text(), "Bodenbearbeitung");
     EXPECT_EQ(management().filter(EventFilter::fertiliser)->text(), "min.N-Dng.");
-    EXPECT_EQ(management().delete_button()->text(), "Satz Löschen");
+    EXPECT_EQ(management().delete_button()->text(), "Satz &Löschen");
     EXPECT_EQ(observation().initial_value()->text(), "als Startwert");
     EXPECT_EQ(observation().insert_mode()->text(), "Messwert einfügen");
 }

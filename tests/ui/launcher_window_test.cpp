@@ -7,9 +7,11 @@
 #include "scripted_dialogs.h"
 #include "test_support.h"
 #include "ui/launcher_window.h"
+#include "ui/window_placement.h"
 
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -34,6 +36,19 @@ protected:
         window->activate();
     }
     bool visible(const char* name) { return !window->button(name)->isHidden(); }
+    // The visible buttons and the database label that overlap another of them.
+    std::string overlapping() {
+        std::vector<QWidget*> shown{window->database_label()};
+        for (QPushButton* b : window->centralWidget()->findChildren<QPushButton*>())
+            if (!b->isHidden()) shown.push_back(b);
+        std::string found;
+        for (std::size_t i = 0; i < shown.size(); ++i)
+            for (std::size_t j = i + 1; j < shown.size(); ++j)
+                if (shown[i]->geometry().intersects(shown[j]->geometry()))
+                    found += shown[i]->objectName().toStdString() + "/" +
+                             shown[j]->objectName().toStdString() + " ";
+        return found;
+    }
     std::string text(const char* name) { return window->button(name)->text().toStdString(); }
 
     test::TempDir dir;
@@ -51,9 +66,17 @@ TEST_F(LauncherWindow, EnglishWithEveryButton) {
     for (const char* b : {"parameters", "sql_module", "data_transfer", "settings"})
         EXPECT_TRUE(visible(b)) << b;
     EXPECT_FALSE(visible("outlier"));
+    EXPECT_EQ(overlapping(), "");
+    // A button whose window is missing cannot be pressed and says why.
+    QPushButton* sql = window->button("sql_module");
+    EXPECT_FALSE(sql->isEnabled());
+    EXPECT_EQ(sql->toolTip(), "This window is not part of this version yet.");
+    window->set_window_opener("sql_module", [] {});
+    EXPECT_TRUE(sql->isEnabled());
+    EXPECT_TRUE(sql->toolTip().isEmpty());
+    EXPECT_TRUE(window->button("end")->isEnabled());
     EXPECT_EQ(window->database_label()->text().toStdString(), "system database=demo.db");
-    EXPECT_EQ(window->windowTitle().toStdString().rfind("DuvureRiruvovAraderivo; Model=TSM", 0),
-              0u);
+    EXPECT_EQ(window->windowTitle().toStdString().rfind("TSM workbench; Model=TSM", 0), 0u);
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
     // Every plot got its selection state.
     EXPECT_EQ(launcher->connection()
@@ -65,10 +88,12 @@ TEST_F(LauncherWindow, EnglishWithEveryButton) {
 
 TEST_F(LauncherWindow, GermanCompactLayout) {
     start("D");
-    EXPECT_EQ(text("plot_selection"), "Daten Verarbeiten");
-    EXPECT_EQ(text("end"), "Ende");
+    EXPECT_EQ(text("plot_selection"), "Daten &Verarbeiten");
+    EXPECT_EQ(text("end"), "&Ende");
     EXPECT_FALSE(visible("climate"));
     EXPECT_FALSE(visible("parameters"));
+    EXPECT_TRUE(visible("settings"));
+    EXPECT_EQ(overlapping(), "");
     EXPECT_FALSE(launcher->state.power);
     const QRect plots = window->button("plot_selection")->geometry();
     EXPECT_EQ(plots.top(), 135);
@@ -86,6 +111,44 @@ TEST_F(LauncherWindow, MethodCodeOnTheCommandLine) {
     EXPECT_EQ(window->status_panel(0)->text().toStdString(), "KORVEX 2014");
 }
 
+// The launcher opens where it was left, unless that place is off the screen now.
+TEST_F(LauncherWindow, KeepsItsPlaceWhereItFitsTheScreen) {
+    start("E");
+    const QRect screen = window->screen()->availableGeometry();
+    ui::keep_placement(*window, store, "launcher");
+    EXPECT_TRUE(screen.contains(window->geometry()));
+    EXPECT_GE(window->width(), window->minimumSizeHint().width());
+    window->show();
+    window->setGeometry(30, 40, 420, 470);
+    window->hide();
+    EXPECT_EQ(store.read_string("window_launcher"), "30,40,420,470");
+
+    ui::Tsrb_UIF again(*launcher, dialogs);
+    ui::keep_placement(again, store, "launcher");
+    EXPECT_EQ(again.geometry(), QRect(30, 40, 420, 470));
+
+    store.write_string("window_launcher", "5000,40,420,470"); // a screen no longer there
+    ui::Tsrb_UIF moved(*launcher, dialogs);
+    ui::keep_placement(moved, store, "launcher");
+    EXPECT_TRUE(screen.contains(moved.geometry()));
+}
+
+// Without the data source T_S_M the user is told what to add, once per program run.
+TEST_F(LauncherWindow, MissingOdbcSourceIsToldOnce) {
+    test::ScopedEnv odbc("ODBCINI", (dir / "odbc.ini").string());
+    start("E");
+    for (const char* name : {"a.db", "b.db"}) {
+        db::create_experiment_database(dir / name, false).close();
+        dialogs.files.push_back((dir / name).string());
+        window->button("database_choice")->click();
+        ASSERT_TRUE(launcher->connected());
+        EXPECT_EQ(launcher->connection().path(), dir / name);
+    }
+    const auto told = std::count_if(dialogs.shown.begin(), dialogs.shown.end(),
+                                    [](const std::string& s) { return s.starts_with("ODBC"); });
+    EXPECT_EQ(told, 1);
+}
+
 // "Change System Database" with a file that is no database keeps the open database, and
 // the label and title keep naming it.
 TEST_F(LauncherWindow, AFailedDatabaseChangeKeepsTheOpenDatabase) {
@@ -99,8 +162,8 @@ TEST_F(LauncherWindow, AFailedDatabaseChangeKeepsTheOpenDatabase) {
     EXPECT_EQ(launcher->state.db_f_name, database.string());
     EXPECT_EQ(window->database_label()->text().toStdString(), "system database=demo.db");
     EXPECT_EQ(window->windowTitle(), title);
-    ASSERT_FALSE(dialogs.shown.empty());
-    EXPECT_NE(dialogs.shown.back().find("notes.txt"), std::string::npos) << dialogs.shown.back();
+    ASSERT_FALSE(dialogs.errors.empty()); // shown as an error, not as information
+    EXPECT_NE(dialogs.errors.back().find("notes.txt"), std::string::npos) << dialogs.errors.back();
 }
 
 // "Change System Database" with an Access database: after Yes to the offer the converted

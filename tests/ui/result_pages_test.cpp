@@ -11,6 +11,7 @@
 #include "ui/grid_export.h"
 #include "ui/result_pages.h"
 #include "ui/som_reproduction_levels.h"
+#include "ui/stat_chart.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
 #include "zip_entry.h"
@@ -202,6 +203,20 @@ TEST_F(ResultPagesTest, EmptyGridExportsTheTitleRowOnly) {
     EXPECT_EQ(text.find("crepflx"), std::string::npos);
     EXPECT_EQ(zip_entry(dir / "empty.xlsx", "xl/worksheets/sheet1.xml").find("<row r=\"2\""),
               std::string::npos);
+}
+
+// Before any run the comparison chart has titles but no numbers on its axes; with points
+// the axes are numbered again.
+TEST(StatChart, AxesAreNumberedOnlyWithPoints) {
+    QChart chart;
+    ui::show_comparison(chart, stats::StatChart{}, "year", "Corg[%]");
+    for (QAbstractAxis* axis : chart.axes()) EXPECT_FALSE(axis->labelsVisible());
+    EXPECT_EQ(chart.axes(Qt::Horizontal).front()->titleText(), "year");
+
+    stats::StatChart points;
+    points.simulated = {{1970, 1.2}, {1980, 1.1}};
+    ui::show_comparison(chart, points, "year", "Corg[%]");
+    for (QAbstractAxis* axis : chart.axes()) EXPECT_TRUE(axis->labelsVisible());
 }
 
 TEST(ReproductionTexts, LevelsAtTheirBounds) {

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -71,12 +72,18 @@ TEST_F(SettingsWindowTest, ShowsTheStoredValues) {
     EXPECT_EQ(text("method"), "TSM");
     EXPECT_EQ(text("database"), "/d/demo.db");
     EXPECT_EQ(text("soil_scheme"), "RBS");
-    EXPECT_EQ(text("pf_wp"), "42");
+    EXPECT_EQ(text("pf_wp"), "4.2"); // stored in tenths
+    EXPECT_EQ(text("pf_fk"), "1.8");
     EXPECT_EQ(text("ptf_mode"), "3");
     EXPECT_EQ(text("bat_recalc"), "1");
     EXPECT_EQ(text("pdf_dir"), "/lit/");
-    for (const char* name : {"pf_wp", "pf_fk", "ptf_mode", "bat_recalc"})
+    // Read-only fields wear the window's colour, the others that of an input field.
+    const QColor window_colour = window.palette().color(QPalette::Window);
+    for (const char* name : {"pf_wp", "pf_fk", "ptf_mode", "bat_recalc", "method"}) {
         EXPECT_TRUE(widget(name)->isReadOnly()) << name;
+        EXPECT_EQ(widget(name)->palette().color(QPalette::Base), window_colour) << name;
+    }
+    EXPECT_NE(widget("r_call")->palette().color(QPalette::Base), window_colour);
     EXPECT_FALSE(widget("r_script")->isVisible());
     EXPECT_TRUE(widget("r_call")->isVisible());
     // A stored Hassink flag shows all three boxes checked; only bulk density is clickable.
@@ -112,6 +119,8 @@ TEST_F(SettingsWindowTest, MethodIsEditableOnlyWithKorvex) {
     store.write_integer("korvex", 2);
     window.show();
     EXPECT_FALSE(widget("method")->isReadOnly());
+    EXPECT_NE(widget("method")->palette().color(QPalette::Base),
+              window.palette().color(QPalette::Window));
 }
 
 TEST_F(SettingsWindowTest, SaveWithTheSameMethodAsksNothingAndStores) {
@@ -120,6 +129,7 @@ TEST_F(SettingsWindowTest, SaveWithTheSameMethodAsksNothingAndStores) {
     click("save_button");
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(store.read_string("r_call"), "/usr/bin/R");
+    EXPECT_EQ(store.read_string("pf_wp"), "42"); // the shown pF never goes back
     EXPECT_EQ(window.result(), QDialog::Accepted);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(result_counts(), "1\n1\n");
@@ -138,6 +148,41 @@ TEST_F(SettingsWindowTest, ChangedMethodAsksAndDeclinedKeepsTheResults) {
     EXPECT_EQ(store.read_string("methode"), " HUMOD ");
     EXPECT_EQ(test::rows(conn, "select model from cbi_setting"), "HUMOD\n");
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(SettingsWindowTest, LanguageChoiceIsStoredForTheNextStart) {
+    window.show();
+    auto* language = widget<QComboBox>("language");
+    EXPECT_EQ(language->currentData().toString(), "E");
+    language->setCurrentIndex(language->findData("D"));
+    emit language->activated(language->currentIndex());
+    click("save_button");
+    EXPECT_EQ(store.read_string("language"), "D");
+    EXPECT_EQ(state.language, "E");
+
+    // Shown again, it shows the stored choice; cancel keeps it.
+    window.show();
+    EXPECT_EQ(language->currentData().toString(), "D");
+    click("cancel_button");
+    EXPECT_EQ(store.read_string("language"), "D");
+}
+
+TEST(SettingsWindowGerman, CaptionsAreGerman) {
+    app::MemorySettingsStore store;
+    app::write_first_start_values(store, "/d/demo.db", "/opt/tsm");
+    app::ProgramState state;
+    state.language = "D";
+    app::TsmSettings settings{store, state};
+    test::ScriptedDialogs dialogs;
+    ui::Tfrm_tsmsetting window{settings, [] { return nullptr; }, dialogs};
+    EXPECT_EQ(window.windowTitle(), "TSM Einstellungen");
+    EXPECT_EQ(window.findChild<QPushButton*>("save_button")->text(), "&speichern + zurück");
+    EXPECT_EQ(window.findChild<QCheckBox*>("cb_scenario")->text(),
+              "SOM-Zustand beim TSM-Lauf speichern");
+    QStringList labels;
+    for (QLabel* l : window.findChildren<QLabel*>()) labels << l->text();
+    for (const char* caption : {"Programmpfad", "Methode", "Datenbank", "PDF-Ordner"})
+        EXPECT_TRUE(labels.contains(caption)) << caption;
 }
 
 TEST_F(SettingsWindowTest, CancelStoresNothing) {

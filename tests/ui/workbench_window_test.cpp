@@ -6,6 +6,7 @@
 #include "test_support.h"
 #include "ui/nbalance_window.h"
 #include "ui/regio_mode_dialog.h"
+#include "ui/window_placement.h"
 #include "ui/workbench_tree_widget.h"
 #include "ui/workbench_window.h"
 #include "workbench/experiment_tree.h"
@@ -14,6 +15,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,12 +24,15 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -179,6 +185,7 @@ TEST_F(WorkbenchWindowTest, RightPressOpensTheMenuOfTheNodeKind) {
 
 TEST_F(WorkbenchWindowTest, ClickOnAPlotLoadsItsPages) {
     Trange_select& w = open();
+    w.set_hook("model run (plot)", [](Trange_select&) {}); // the run button's work is there
     click("101 no fertiliser");
     ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
     QTreeWidgetItem* plot = node("101 no fertiliser");
@@ -227,6 +234,7 @@ TEST_F(WorkbenchWindowTest, NullStartPlotSwitchesToOrv) {
     connection->execute("delete from measurements where fl_id=202");
     connection->execute("update field_description set i_con='null' where fl_id=202");
     Trange_select& w = open();
+    w.set_hook("model run (plot)", [](Trange_select&) {});
     click("202 straw incorporated");
     EXPECT_EQ(state.modus, "ORV");
     EXPECT_TRUE(w.button("model run (plot)")->isEnabled());
@@ -299,7 +307,7 @@ TEST_F(WorkbenchWindowTest, DraggingCopiesManagementOrMeasurements) {
     const std::string measured = count("measurements", "fl_id=101");
     dialogs.yes_no = {true};
     EXPECT_TRUE(w.drop_on(node("205 sand, straw removed")));
-    EXPECT_EQ(dialogs.shown.back(), "transfer of measuremet data               : " +
+    EXPECT_EQ(dialogs.shown.back(), "transfer of measurement data              : " +
                                         measured.substr(0, measured.size() - 1) +
                                         " records copied ");
 
@@ -360,10 +368,11 @@ TEST_F(WorkbenchWindowTest, GermanVersion) {
     EXPECT_EQ(w.label("plot")->text(), "Schlagname");
     EXPECT_EQ(w.label("source")->text(), "Schlagnummer");
     EXPECT_EQ(w.label("state")->text(), "Feldblocknummer");
-    EXPECT_EQ(w.button("model run (plot)")->text(), "Modell starten");
-    EXPECT_EQ(w.button("End")->text(), "Ende");
+    EXPECT_EQ(w.button("model run (plot)")->text(), "&Modell starten");
+    EXPECT_EQ(w.button("End")->text(), "&Ende");
     EXPECT_EQ(w.menu_action("delete experiment")->text(), "Betrieb löschen");
-    EXPECT_EQ(w.menu_action("move active plot")->text(), "move active plot");
+    EXPECT_EQ(w.label("mean BAT")->text(), "mittlere BAT");
+    EXPECT_EQ(w.menu_action("regio mode")->text(), "Regio-Modus");
     for (const char* hidden :
          {"shift plots  FL_ID", "shift experiment ID", "Update-Statistics", "N-balance"})
         EXPECT_FALSE(w.menu_action(hidden)->isVisible()) << hidden;
@@ -385,14 +394,108 @@ TEST_F(WorkbenchWindowTest, GermanVersion) {
     EXPECT_NE(dialogs.shown[1].find(" Sätze kopiert "), std::string::npos);
 }
 
-TEST_F(WorkbenchWindowTest, EntriesCallTheirHooksOrSayTheyAreMissing) {
+// Every caption the window shows, in the order of its widgets: labels, buttons, group
+// boxes, menu entries, pages and list entries.
+std::vector<std::string> captions(const Trange_select& w) {
+    std::vector<std::string> out;
+    auto add = [&](const QString& text) {
+        if (!text.trimmed().isEmpty()) out.push_back(text.toStdString());
+    };
+    for (QObject* o : w.findChildren<QObject*>()) {
+        if (auto* l = qobject_cast<QLabel*>(o)) add(l->text());
+        if (auto* b = qobject_cast<QAbstractButton*>(o)) add(b->text());
+        if (auto* g = qobject_cast<QGroupBox*>(o)) add(g->title());
+        if (auto* a = qobject_cast<QAction*>(o); a && !a->isSeparator()) add(a->text());
+        if (auto* c = qobject_cast<QComboBox*>(o); c && c->objectName() == "till_option")
+            for (int i = 0; i < c->count(); ++i) add(c->itemText(i));
+    }
+    for (int i = 0; i < w.pages()->count(); ++i) add(w.pages()->tabText(i));
+    return out;
+}
+
+// The German window has a German form of every caption of the English one; only names,
+// units and codes stay as they are.
+TEST_F(WorkbenchWindowTest, EveryCaptionHasItsGermanForm) {
+    auto captions_in = [&](const std::string& language) {
+        Trange_select& w = open(language);
+        w.regio_dialog(); // made on first use
+        return captions(w);
+    };
+    const std::vector<std::string> english = captions_in("E");
+    window.reset();
+    const std::vector<std::string> german = captions_in("D");
+    ASSERT_EQ(english.size(), german.size());
+    const std::set<std::string> same_in_both = {"FL_ID", "FLA%=", "Scenario", "soil physics", "-"};
+    for (std::size_t i = 0; i < english.size(); ++i) {
+        if (!same_in_both.count(english[i])) {
+            EXPECT_NE(english[i], german[i]) << "untranslated: " << english[i];
+        }
+    }
+    // German buttons can be pressed from the keyboard.
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+        if (b->text().size() > 1) {
+            EXPECT_TRUE(b->text().contains('&')) << "no accelerator: " << b->text().toStdString();
+        }
+    }
+}
+
+// The first size leaves the pages room on any screen; the handle between tree and pages can
+// be taken hold of and neither side can vanish; the panel in front covers the others.
+TEST_F(WorkbenchWindowTest, FirstSizeFitsTheScreenAndLeavesThePagesRoom) {
+    Trange_select w(ui::WorkbenchEnvironment{state, connection, settings, dialogs});
+    EXPECT_EQ(w.size(), QSize(1200, 800));
+    settings.create_key();
+    ui::keep_placement(w, settings, "workbench");
+    const QRect screen = w.screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(w.geometry()));
+    EXPECT_EQ(w.width(), std::min(1200, screen.width() * 9 / 10));
+    w.show();
+    auto* splitter = w.findChild<QSplitter*>("splitter");
+    ASSERT_TRUE(splitter);
+    EXPECT_GE(splitter->handleWidth(), 6);
+    EXPECT_FALSE(splitter->childrenCollapsible());
+    EXPECT_GT(splitter->sizes()[1], splitter->sizes()[0]);
+    for (QWidget* panel :
+         {w.cover_panel(), static_cast<QWidget*>(w.pages()), w.selection_panel(), w.table_panel()})
+        EXPECT_TRUE(panel->autoFillBackground()) << panel->objectName().toStdString();
+}
+
+// Enter or Space on the current node opens it as a click does; the menu key opens its menu.
+TEST_F(WorkbenchWindowTest, KeyboardOpensTreeNodes) {
     Trange_select& w = open();
+    auto key = [&](const std::string& label, int k) {
+        w.tree()->setCurrentItem(node(label));
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(w.tree(), &press);
+    };
+    key("101 no fertiliser", Qt::Key_Return);
+    EXPECT_EQ(w.front_panel(), w.pages());
+    EXPECT_EQ(w.plot_id_label()->text(), "101");
+    key("102 mineral N", Qt::Key_Space);
+    EXPECT_EQ(w.plot_id_label()->text(), "102");
+    key("Static fertilisation trial   <1>", Qt::Key_Menu);
+    EXPECT_EQ(w.shown_menu(), w.menu("experiment"));
+    w.shown_menu()->close();
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front();
+}
+
+// Entries and buttons whose work is not connected are disabled and say why in their tool
+// tip; connected, they call their hook.
+TEST_F(WorkbenchWindowTest, EntriesCallTheirHooksOrAreDisabled) {
+    Trange_select& w = open();
+    for (const char* entry : {"copy plot", "create a new experiment", "site condition report"}) {
+        EXPECT_FALSE(w.menu_action(entry)->isEnabled()) << entry;
+        EXPECT_EQ(w.menu_action(entry)->toolTip(), "not part of this version yet") << entry;
+    }
+    EXPECT_FALSE(w.button("model run (plot)")->isEnabled());
+    EXPECT_FALSE(w.button("update changes")->toolTip().isEmpty());
     w.menu_action("copy plot")->trigger();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0], "copy plot: not part of this version yet");
+    EXPECT_TRUE(dialogs.shown.empty());
 
     std::string seen;
     w.set_hook("model run (plot)", [&](Trange_select& window) { seen = window.fields().snr_; });
+    EXPECT_TRUE(w.button("model run (plot)")->isEnabled());
+    EXPECT_TRUE(w.button("model run (plot)")->toolTip().isEmpty());
     click("204 ploughed-up grassland, straw incorporated");
     w.button("model run (plot)")->click();
     EXPECT_EQ(seen, "204");

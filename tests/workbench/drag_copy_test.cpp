@@ -106,7 +106,7 @@ TEST(DragRules, QuestionsAndReportsInBothLanguages) {
     EXPECT_EQ(d.caption, "bitte bestätigen");
     EXPECT_EQ(d.text, "Sie kopieren Messergebnisse nach Fläche X - fortsetzen ?");
     EXPECT_EQ(copy_report_caption(CopyKind::measurements, "E"),
-              "transfer of measuremet data               ");
+              "transfer of measurement data              ");
     EXPECT_EQ(copy_report_caption(CopyKind::management, "D"), "Transfer von Bewirtschaftungsdaten");
     EXPECT_EQ(copy_report(46, "E"), "46 records copied ");
     EXPECT_EQ(copy_report(0, "D"), "0 Sätze kopiert ");

@@ -211,7 +211,7 @@ TEST(WorkbenchTexts, BothLanguages) {
         {15, "plots", "Schläge"},
         {20, ": The Folder will be deleted!", ": Der Betrieb wird mit allen Daten gelöscht !"},
         {24, "transfer of management data               ", "Transfer von Bewirtschaftungsdaten"},
-        {25, "transfer of measuremet data               ", "Transfer von Messwerten"},
+        {25, "transfer of measurement data              ", "Transfer von Messwerten"},
         {28, "you are about to copy measurement data into plot ",
          "Sie kopieren Messergebnisse nach Fläche "},
         {30, " records copied ", " Sätze kopiert "},
