@@ -69,7 +69,8 @@ Connection Connection::create(const std::filesystem::path& file) {
 }
 
 Connection::Connection(Connection&& o) noexcept
-    : db_(std::exchange(o.db_, nullptr)), path_(std::move(o.path_)), cache_(std::move(o.cache_)) {}
+    : db_(std::exchange(o.db_, nullptr)), path_(std::move(o.path_)), cache_(std::move(o.cache_)),
+      trace_(std::move(o.trace_)) {}
 
 Connection& Connection::operator=(Connection&& o) noexcept {
     if (this != &o) {
@@ -77,6 +78,7 @@ Connection& Connection::operator=(Connection&& o) noexcept {
         db_ = std::exchange(o.db_, nullptr);
         path_ = std::move(o.path_);
         cache_ = std::move(o.cache_);
+        trace_ = std::move(o.trace_);
     }
     return *this;
 }
@@ -176,7 +178,12 @@ std::vector<std::string> Connection::translate(const std::string& jet_text) {
     return out;
 }
 
+StatementTrace Connection::set_trace(StatementTrace trace) {
+    return std::exchange(trace_, std::move(trace));
+}
+
 int Connection::execute(const std::string& jet_text) {
+    if (trace_) trace_(jet_text);
     auto t = translation(jet_text);
     int changed = 0;
     {
@@ -207,6 +214,7 @@ Value Connection::scalar(const std::string& jet_text) {
 }
 
 Statement Connection::prepare(const std::string& jet_text) {
+    if (trace_) trace_(jet_text);
     auto t = translation(jet_text);
     if (!t->before.empty() || !t->after.empty() || t->kind == jet::Translation::Kind::select_into)
         throw Error("this statement cannot be prepared for repeated use", jet_text,
@@ -234,6 +242,7 @@ bool Connection::returns_rows(const std::string& jet_text_or_table) {
 
 Dataset Connection::open(const std::string& jet_text_or_table) {
     const std::string jet_text = query_text(jet_text_or_table);
+    if (trace_) trace_(jet_text);
     auto t = translation(jet_text);
     if (t->kind != jet::Translation::Kind::query)
         throw Error("The statement returns no rows; it cannot be opened as a query.", jet_text,

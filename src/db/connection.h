@@ -5,6 +5,7 @@
 #include "db/statement.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@
 struct sqlite3;
 
 namespace db {
+
+// Sees the Jet text of every statement a connection sends, before its translation.
+using StatementTrace = std::function<void(const std::string& jet_text)>;
 
 namespace jet {
 class TranslationCache;
@@ -78,6 +82,11 @@ public:
 
     sqlite3* handle() const { return db_; }
 
+    // The trace that sees every Jet statement sent from now on (execute, open, scalar,
+    // prepare); an empty function switches tracing off. Returns the trace it replaces.
+    // Prefer the TraceScope guard.
+    StatementTrace set_trace(StatementTrace trace);
+
 private:
     Connection() = default;
     void configure(bool new_file);
@@ -87,6 +96,22 @@ private:
     sqlite3* db_ = nullptr;
     std::filesystem::path path_;
     std::unique_ptr<jet::TranslationCache> cache_;
+    StatementTrace trace_;
+};
+
+// Traces the statements of a connection while it lives; the trace before it is restored
+// afterwards. The connection must outlive the scope.
+class TraceScope {
+public:
+    TraceScope(Connection& c, StatementTrace trace)
+        : c_(c), before_(c.set_trace(std::move(trace))) {}
+    TraceScope(const TraceScope&) = delete;
+    TraceScope& operator=(const TraceScope&) = delete;
+    ~TraceScope() { c_.set_trace(std::move(before_)); }
+
+private:
+    Connection& c_;
+    StatementTrace before_;
 };
 
 // Drops a work table before it is rebuilt. A table that does not exist is no failure; any

@@ -7,58 +7,28 @@
 #include "db/db_error.h"
 #include "db/jet/token.h"
 #include "db/jet/translation.h"
+#include "statement_corpus.h"
 #include "test_support.h"
 
 #include <cctype>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <random>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // Corpus statements that do not translate yet, by their comment line. Empty this list
 // as the translator learns them: the corpus test fails for a statement listed here
 // that translates, so the list only shrinks.
 const std::set<std::string> known_failures = {};
 
-struct CorpusStatement {
-    std::string comment; // where the program sends the statement
-    std::string text;
-};
-
-// Each statement: a "-- " comment line, the statement's lines, a line "go".
-std::vector<CorpusStatement> read_corpus() {
-    const fs::path file = fs::path(TSM_CORPUS_DIR) / "statements.jet";
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + file.string());
-    std::vector<CorpusStatement> out;
-    std::optional<CorpusStatement> open;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!open) {
-            if (line.rfind("-- ", 0) == 0) open = CorpusStatement{line, {}};
-        } else if (line == "go") {
-            out.push_back(std::move(*open));
-            open.reset();
-        } else {
-            open->text += (open->text.empty() ? "" : "\n") + line;
-        }
-    }
-    return out;
-}
-
-const std::vector<CorpusStatement>& corpus() {
-    static const std::vector<CorpusStatement> statements = read_corpus();
+const std::vector<test::CorpusStatement>& corpus() {
+    static const std::vector<test::CorpusStatement> statements = test::read_corpus();
     return statements;
 }
 
