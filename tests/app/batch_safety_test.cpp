@@ -2,9 +2,9 @@
 // the named database or none, one run per database at a time, numbers and plots checked
 // before anything changes, every plot left out named, implausible inputs refused.
 #include "app/run_lock.h"
+#include "batch_run.h"
 #include "db/connection.h"
 #include "db/new_database.h"
-#include "programs/batch_commands.h"
 #include "test_support.h"
 
 #include <csignal>
@@ -17,17 +17,8 @@
 
 namespace {
 
-struct BatchRun {
-    int code;
-    std::string out, err;
-};
-
-BatchRun batch(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int code = app::run_batch(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::batch;
+using test::BatchRun;
 
 std::string read_file(const std::filesystem::path& file) {
     std::ifstream in(file);

@@ -1,7 +1,7 @@
 // The console program's commands: new databases and statement files.
 #include "app/command_line.h"
+#include "batch_run.h"
 #include "db/connection.h"
-#include "programs/batch_commands.h"
 #include "test_support.h"
 
 #include <filesystem>
@@ -11,17 +11,8 @@
 
 namespace {
 
-struct BatchRun {
-    int code;
-    std::string out, err;
-};
-
-BatchRun batch(std::vector<std::string> args, const std::string& input = "") {
-    std::istringstream in(input);
-    std::ostringstream out, err;
-    const int code = app::run_batch(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::batch;
+using test::BatchRun;
 
 TEST(Batch, NewRefusesToOverwrite) {
     test::TempDir dir;

@@ -1,9 +1,9 @@
 // A run split into shards and merged back ends in the very result rows of one run over
 // all the selected plots, and a merge that does not fit is refused without a write.
+#include "batch_run.h"
 #include "db/connection.h"
 #include "db/content_hash.h"
 #include "db/database_copy.h"
-#include "programs/batch_commands.h"
 #include "synthetic_database.h"
 #include "test_support.h"
 
@@ -13,17 +13,8 @@
 
 namespace {
 
-struct BatchRun {
-    int code;
-    std::string out, err;
-};
-
-BatchRun batch(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int code = app::run_batch(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::batch;
+using test::BatchRun;
 
 // Row count and fingerprint of every table a run writes, one line each.
 std::string result_rows(const std::filesystem::path& file) {

@@ -1,11 +1,11 @@
 // Importing SQLite experiment databases of older layouts: the schema's tables with the
 // source's values, what the source lacks from the adaptation and the template, and a
 // failing import that names the row and leaves no file.
+#include "batch_run.h"
 #include "db/connection.h"
 #include "db/new_database.h"
 #include "import/access_offer.h"
 #include "import/database_import.h"
-#include "programs/batch_commands.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
 
@@ -240,17 +240,8 @@ TEST(Import, FreeTargetNameBesideTheSource) {
     EXPECT_EQ(import::free_import_target(source), dir / "trials 1998_3.db");
 }
 
-struct BatchRun {
-    int code;
-    std::string out, err;
-};
-
-BatchRun batch(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int code = app::run_batch(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::batch;
+using test::BatchRun;
 
 TEST(ImportCommand, PrintsEachTableAndNamesABadRow) {
     test::TempDir dir;

@@ -1,7 +1,7 @@
 // method_inputs_command_test.cpp --- tsm-batch method-inputs prepares the demo database for
 // an unattended STAND run.
+#include "batch_run.h"
 #include "db/connection.h"
-#include "programs/batch_commands.h"
 #include "test_support.h"
 
 #include <fstream>
@@ -10,17 +10,8 @@
 
 namespace {
 
-struct BatchRun {
-    int code;
-    std::string out, err;
-};
-
-BatchRun batch(const std::vector<std::string>& args) {
-    std::istringstream in;
-    std::ostringstream out, err;
-    const int code = app::run_batch(args, in, out, err);
-    return {code, out.str(), err.str()};
-}
+using test::batch;
+using test::BatchRun;
 
 TEST(MethodInputsCommand, PreparesTheDemoForAStandRun) {
     test::TempDir dir;
