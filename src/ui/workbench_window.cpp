@@ -552,8 +552,13 @@ void Trange_select::show_lists(const workbench::PlotLoad& load) {
         rows.push_back({r.datum.as_text(), r.tag.as_text(), r.mon.as_text(), r.calculated.aktion,
                         r.calculated.subjekt, r.origwert.as_text(), r.calculated.unit,
                         r.part.as_text()});
+    const bool german = env_.state.language == "D";
     fill_grid(management_grid_,
-              {"year", "day", "month", "action", "item", "amount", "unit", "part"}, rows);
+              german
+                  ? QStringList{"Jahr", "Tag", "Monat", "Aktion", "Gegenstand", "Menge", "Einheit",
+                                "Anteil"}
+                  : QStringList{"year", "day", "month", "action", "item", "amount", "unit", "part"},
+              rows);
     management_grid_->setColumnHidden(7, !env_.state.regional_mode);
     management_entry_->set_rows(load.fl_id, load.management);
     rows.clear();
@@ -562,8 +567,12 @@ void Trange_select::show_lists(const workbench::PlotLoad& load) {
                         std::to_string(m.year_number),
                         workbench::property_name(observation_entry_->properties(), m.m_ix),
                         m.m_wert.as_text(), m.vrnz.as_text()});
-    fill_grid(measurement_grid_,
-              {"year", "day", "month", "year number", "property", "value", "variance"}, rows);
+    fill_grid(
+        measurement_grid_,
+        german
+            ? QStringList{"Jahr", "Tag", "Monat", "Jahresnummer", "Merkmal", "Wert", "Varianz"}
+            : QStringList{"year", "day", "month", "year number", "property", "value", "variance"},
+        rows);
     observation_entry_->set_rows(load.fl_id, load.measurements);
 }
 

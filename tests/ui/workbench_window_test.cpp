@@ -373,6 +373,11 @@ TEST_F(WorkbenchWindowTest, GermanVersion) {
     EXPECT_EQ(w.menu_action("delete experiment")->text(), "Betrieb löschen");
     EXPECT_EQ(w.label("mean BAT")->text(), "mittlere BAT");
     EXPECT_EQ(w.menu_action("regio mode")->text(), "Regio-Modus");
+    // The lists of a plot head their columns in German too.
+    w.set_hook("model run (plot)", [](Trange_select&) {});
+    click("101 no fertiliser");
+    EXPECT_EQ(w.management_grid()->horizontalHeaderItem(3)->text(), "Aktion");
+    EXPECT_EQ(w.measurement_grid()->horizontalHeaderItem(4)->text(), "Merkmal");
     for (const char* hidden :
          {"shift plots  FL_ID", "shift experiment ID", "Update-Statistics", "N-balance"})
         EXPECT_FALSE(w.menu_action(hidden)->isVisible()) << hidden;
