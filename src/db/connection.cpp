@@ -16,6 +16,11 @@ namespace {
 
 const int busy_timeout_ms = 10000;
 
+// A connection is used by one thread at a time (threads that simulate plots never touch
+// it), so SQLite need not lock it around every call: reading and writing rows call it
+// several times per value.
+const int single_thread_calls = SQLITE_OPEN_NOMUTEX;
+
 // A plain table name (possibly in brackets) opened as a whole table.
 bool is_table_name(const std::string& s) {
     if (s.size() > 2 && s.front() == '[' && s.back() == ']' && s.find(']') == s.size() - 1)
@@ -31,7 +36,8 @@ Connection::Connection(const std::filesystem::path& file) : path_(file) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec))
         throw Error("The database file '" + file.string() + "' does not exist.");
-    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(file.c_str(), &db_, SQLITE_OPEN_READWRITE | single_thread_calls, nullptr) !=
+        SQLITE_OK) {
         std::string msg = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);
         db_ = nullptr;
@@ -60,7 +66,8 @@ Connection Connection::create(const std::filesystem::path& file) {
         throw Error("The file '" + file.string() + "' exists already; it is not overwritten.");
     Connection c;
     c.path_ = file;
-    if (sqlite3_open_v2(file.c_str(), &c.db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+    if (sqlite3_open_v2(file.c_str(), &c.db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | single_thread_calls,
                         nullptr) != SQLITE_OK)
         throw Error("The database file '" + file.string() +
                     "' cannot be created: " + (c.db_ ? sqlite3_errmsg(c.db_) : "out of memory"));

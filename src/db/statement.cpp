@@ -118,6 +118,19 @@ Value Statement::column(int index) const {
     }
 }
 
+double Statement::column_number(int index, double if_null) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt_, index);
+    case SQLITE_INTEGER:
+        return static_cast<double>(sqlite3_column_int64(stmt_, index));
+    case SQLITE_NULL:
+        return if_null;
+    default:
+        return column(index).as_double(if_null);
+    }
+}
+
 bool Statement::column_is_blob(int index) const {
     return sqlite3_column_type(stmt_, index) == SQLITE_BLOB;
 }

@@ -30,6 +30,9 @@ public:
     // Steps to the next row; false at the end.
     bool step();
     Value column(int index) const;
+    // A column read as a number, as column(index).as_double(if_null) reads it, without
+    // building the value first.
+    double column_number(int index, double if_null = 0.0) const;
     // Whether a column of the current row holds a binary value (column() gives its bytes);
     // ask before column(), which may convert the value.
     bool column_is_blob(int index) const;

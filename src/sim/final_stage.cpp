@@ -29,6 +29,21 @@ const char* const initialisation_check =
     "INNER JOIN measurements ON fc.FL_ID = measurements.FL_ID "
     "WHERE measurements.year_number=0 AND fc.first_cultivation > measurements.year";
 
+namespace {
+
+// The rows of the run statement of "TSM": the joins and the selection, shared with its count.
+const std::string tsm_run_rows =
+    "FROM (((Crep_year INNER JOIN field_description ON Crep_year.FL_ID = "
+    "field_description.FL_ID) INNER JOIN site_state ON Crep_year.FL_ID = "
+    "site_state.FL_ID) INNER JOIN tmp_soil_prop ON (field_description.soil_ID = "
+    "tmp_soil_prop.soil_ID) AND (Crep_year.FL_ID = tmp_soil_prop.FL_ID)) "
+    "INNER JOIN tmp_bat ON (Crep_year.year_0 = tmp_bat.year_0) AND (Crep_year.FL_ID = "
+    "tmp_bat.FL_ID) "
+    "WHERE site_state.status=1";
+
+const std::string tsm_run_count = "SELECT Count(*) AS n " + tsm_run_rows;
+} // namespace
+
 std::string tsm_run_statement(bool with_tillage_share, const UncertaintyFactors* f) {
     const auto scaled = [&](const std::string& column, double factor) {
         return f ? column + "*" + db::format_number(factor) : column;
@@ -44,14 +59,8 @@ std::string tsm_run_statement(bool with_tillage_share, const UncertaintyFactors*
            " AS BD, Crep_year.year_0, " + scaled("Crep_year.Crep", f ? f->f_crep : 1) +
            " AS Crep, tmp_soil_prop.skelett, tmp_soil_prop.PD, tmp_soil_prop.FC, "
            "field_description.comment, field_description.notill, tmp_soil_prop.fat, 3250 AS cl, "
-           "tmp_soil_prop.clay, tmp_soil_prop.silt "
-           "FROM (((Crep_year INNER JOIN field_description ON Crep_year.FL_ID = "
-           "field_description.FL_ID) INNER JOIN site_state ON Crep_year.FL_ID = "
-           "site_state.FL_ID) INNER JOIN tmp_soil_prop ON (field_description.soil_ID = "
-           "tmp_soil_prop.soil_ID) AND (Crep_year.FL_ID = tmp_soil_prop.FL_ID)) "
-           "INNER JOIN tmp_bat ON (Crep_year.year_0 = tmp_bat.year_0) AND (Crep_year.FL_ID = "
-           "tmp_bat.FL_ID) "
-           "WHERE site_state.status=1 ORDER BY Crep_year.FL_ID, Crep_year.year_0";
+           "tmp_soil_prop.clay, tmp_soil_prop.silt " +
+           tsm_run_rows + " ORDER BY Crep_year.FL_ID, Crep_year.year_0";
 }
 
 namespace {
@@ -140,7 +149,10 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
                                             ctx.state.lastversion);
     if (zbv == ZbvStatus::refused) return;
 
-    const int total = count_rows(conn, statement);
+    // The rows of "TSM" are counted from its joins alone, without reading and sorting them.
+    const int total = balance_method(method)
+                          ? count_rows(conn, statement)
+                          : static_cast<int>(conn.scalar(tsm_run_count).as_int());
     ctx.observer.progress(0, total);
     ctx.message("tsm running");
     sim.histogram = {};

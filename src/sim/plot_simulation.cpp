@@ -21,9 +21,7 @@ db::Value number_or_null(double v, bool computed) {
 }
 
 double number_at(const db::Statement& s, int index, double if_missing) {
-    if (index < 0) return if_missing;
-    const db::Value v = s.column(index);
-    return v.is_null() ? if_missing : v.as_double();
+    return index < 0 ? if_missing : s.column_number(index, if_missing);
 }
 
 } // namespace

@@ -226,7 +226,7 @@ ResultWriter::ResultWriter(db::Connection& conn, const ResultTable& table, std::
     : table_(table), count_(written_columns(table, count)),
       insert_(conn.prepare(insert_statement(table, count_))) {}
 
-void ResultWriter::append(const std::vector<db::Value>& values) {
+void ResultWriter::append(std::span<const db::Value> values) {
     if (values.size() != count_)
         throw std::invalid_argument("a result row needs " + std::to_string(count_) +
                                     " values, not " + std::to_string(values.size()));
@@ -240,7 +240,11 @@ void ResultWriter::append(const std::vector<db::Value>& values) {
                               (std::isnan(values[i].as_double()) ? "undefined" : "infinite") +
                               "; the run stops");
     }
-    insert_.execute(values);
+    insert_.reset();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        insert_.bind(static_cast<int>(i) + 1, values[i]);
+    while (insert_.step()) {
+    }
 }
 
 ZbvStatus check_zbv_version(db::Connection& conn, app::Dialogs& dialogs,

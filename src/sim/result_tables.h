@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <initializer_list>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -75,7 +76,10 @@ public:
     // wrong number of values, NonFiniteResult on an infinite or undefined number (naming
     // the plot, the year when the row has one, and the column) and db::Error when the
     // insert fails.
-    void append(const std::vector<db::Value>& values);
+    void append(std::span<const db::Value> values);
+    void append(std::initializer_list<db::Value> values) {
+        append(std::span<const db::Value>(values.begin(), values.size()));
+    }
     std::size_t column_count() const { return count_; }
 
 private:

@@ -58,9 +58,7 @@ RunRows::RunRows(db::Connection& conn, const std::string& statement)
 
 double RunRows::number(int field, double if_null) const {
     const int i = index_[static_cast<std::size_t>(field)];
-    if (i < 0) return if_null;
-    const db::Value v = stmt_.column(i);
-    return v.is_null() ? if_null : v.as_double();
+    return i < 0 ? if_null : stmt_.column_number(i, if_null);
 }
 
 RunRow RunRows::read_row() const {
