@@ -115,9 +115,12 @@ void Connection::configure(bool new_file) {
         Statement wal(db_, "", "PRAGMA journal_mode=WAL");
         wal.step();
     }
-    // Work tables of a run are built and joined in bulk: keep temporary tables and a
-    // larger page cache in memory.
-    execute_native("PRAGMA temp_store=MEMORY; PRAGMA cache_size=-65536");
+    // Work tables of a run are built and joined in bulk: a larger page cache for the
+    // database and one of the same size for temporary tables and sorts, which spill into
+    // a temporary file beyond it, so that memory stays bounded however many plots a run
+    // has.
+    execute_native("PRAGMA temp_store=FILE; PRAGMA cache_size=-65536; "
+                   "PRAGMA temp.cache_size=-65536");
 }
 
 void Connection::execute_native(const std::string& sqlite_text) {
