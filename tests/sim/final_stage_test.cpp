@@ -4,6 +4,7 @@
 #include "model/som_model.h"
 #include "scripted_dialogs.h"
 #include "sim/final_stage.h"
+#include "sim/run_rows.h"
 #include "test_support.h"
 
 #include <cmath>
@@ -179,6 +180,39 @@ TEST_F(FinalStageTest, StopRunEndsAfterTheCurrentYearWithoutReport) {
     EXPECT_FALSE(simulator.assessment);
     EXPECT_TRUE(listed("tsm running"));
     EXPECT_EQ(simulator.messages.back(), sim::run_stopped_line);
+}
+
+// Keeps every position and total the progress display is given.
+class ProgressObserver : public sim::RecordingObserver {
+public:
+    void progress(int position, int total) override { shown.emplace_back(position, total); }
+    std::vector<std::pair<int, int>> shown;
+};
+
+TEST_F(FinalStageTest, ProgressCountsTheRowsOfTheRunStatementAndEndsAtThem) {
+    add_plot(1, {2000, 2001, 2002});
+    add_plot(2, {2001, 2002, 2003}); // and a year before its initial measurement:
+    c.execute("insert into Crep_year values (2, 2000, 500, 1, 2001, -99.9999, -99.9999)");
+    c.execute("insert into tmp_bat values (2, 2000, 1.2, 1.0, 0)");
+    add_plot(3, {2000, 2001, 2002}); // its last year has no BAT: not a row of the run
+    c.execute("delete from tmp_bat where FL_ID=3 and year_0=2002");
+    add_plot(4, {2000, 2001}); // not selected
+    c.execute("update site_state set status=0 where FL_ID=4");
+    add_plot(5, {2000, 2001}); // its soil is missing
+    c.execute("delete from tmp_soil_prop where FL_ID=5");
+    for (const int threads : {1, 3}) {
+        simulator.threads = threads;
+        sim::remove_earlier_results(c);
+        ProgressObserver progress;
+        sim::RunContext progress_ctx{c, simulator, progress, dialogs, state};
+        sim::run_final_stage(progress_ctx, "TSM", &settings);
+        ASSERT_GE(progress.shown.size(), 3u);
+        const int total = sim::count_rows(c, sim::tsm_run_statement(true, nullptr));
+        EXPECT_EQ(total, 9);
+        EXPECT_EQ(progress.shown.front(), std::make_pair(0, total));
+        EXPECT_EQ(progress.shown[progress.shown.size() - 2], std::make_pair(total, total));
+        EXPECT_EQ(progress.shown.back(), std::make_pair(0, 0)); // the display is cleared
+    }
 }
 
 // Stops the run at its n-th plot-year and notes a call from any thread but the one that
