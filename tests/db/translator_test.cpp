@@ -6,6 +6,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -130,6 +131,96 @@ TEST_F(Translator, StatementForms) {
         for (const char* s : fixture) fresh.execute(s);
         for (const char* s : f.statements) ASSERT_NO_THROW(fresh.execute(s)) << s;
         EXPECT_EQ(test::rows(fresh, f.query), f.expected);
+    }
+}
+
+// An UPDATE over inner joins runs as one plain UPDATE ... FROM only when every target row
+// meets at most one row of the join; otherwise Jet's rule, the last row stays, must hold.
+struct JoinedUpdateCase {
+    const char* name;
+    std::vector<const char*> setup;
+    const char* update;
+    bool plain; // whether the plain form may run
+    int changed;
+    const char* query;
+    const char* expected;
+};
+
+const JoinedUpdateCase joined_updates[] = {
+    {"joined table unique on its join column",
+     {},
+     "UPDATE plots INNER JOIN state ON plots.FL_ID = state.FL_ID SET plots.area = state.status*10",
+     true,
+     3,
+     "select FL_ID, area from plots order by FL_ID",
+     "1|10\n2|0\n3|10\n"},
+    {"key made unique by constants in the conditions",
+     {"insert into state values (4, 0)", "insert into state values (5, 0)"},
+     "UPDATE state INNER JOIN meas ON state.FL_ID = meas.FL_ID SET state.status = "
+     "meas.meas_value WHERE meas.M_IX = 0 AND meas.year = 1995",
+     true,
+     1,
+     "select FL_ID, status from state order by FL_ID",
+     "1|0.12\n2|0\n3|1\n4|0\n5|0\n"},
+    {"keyed through a second joined table",
+     {},
+     "UPDATE (meas INNER JOIN state ON meas.FL_ID = state.FL_ID) INNER JOIN plots ON "
+     "state.FL_ID = plots.FL_ID SET meas.meas_value = plots.area",
+     true,
+     4,
+     "select meas_value from meas order by meas_id",
+     "1.5\n1.5\n1.5\n2.25\n"},
+    {"joined table with two rows for one target row",
+     {},
+     "UPDATE state INNER JOIN meas ON state.FL_ID = meas.FL_ID SET state.status = meas.year",
+     false,
+     2,
+     "select FL_ID, status from state order by FL_ID",
+     "1|1995\n2|1990\n3|1\n"},
+    {"text keys that differ only in case",
+     {"create table names (name char(20), code int)", "insert into names values ('ALPHA', 1)",
+      "insert into names values ('alpha', 2)"},
+     "UPDATE plots INNER JOIN names ON plots.name = names.name SET plots.status = names.code",
+     false,
+     1,
+     "select FL_ID, status from plots order by FL_ID",
+     "1|2\n2|0\n3|1\n"},
+    {"whole numbers written as different texts",
+     {"create table codes (FL_ID char(5), v int)", "insert into codes values ('1', 5)",
+      "insert into codes values ('01', 6)"},
+     "UPDATE plots INNER JOIN codes ON plots.FL_ID = codes.FL_ID SET plots.status = codes.v",
+     false,
+     1,
+     "select FL_ID, status from plots order by FL_ID",
+     "1|6\n2|0\n3|1\n"},
+    {"unique key over a left join",
+     {},
+     "UPDATE plots LEFT JOIN state ON plots.FL_ID = state.FL_ID SET plots.area = 0 "
+     "WHERE state.status = 0",
+     false,
+     1,
+     "select FL_ID, area from plots order by FL_ID",
+     "1|1.5\n2|0\n3|NULL\n"},
+};
+
+int record_statement(unsigned, void* sent, void* statement, void*) {
+    static_cast<std::string*>(sent)->append(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)));
+    return 0;
+}
+
+TEST_F(Translator, UpdateOverJoinsTakesThePlainFormOnlyWhereEachRowMeetsOne) {
+    for (const JoinedUpdateCase& u : joined_updates) {
+        SCOPED_TRACE(u.name);
+        test::TempDir d2;
+        db::Connection fresh = db::Connection::create(d2 / "f.db");
+        for (const char* s : fixture) fresh.execute(s);
+        for (const char* s : u.setup) fresh.execute(s);
+        std::string sent;
+        sqlite3_trace_v2(fresh.handle(), SQLITE_TRACE_STMT, record_statement, &sent);
+        EXPECT_EQ(fresh.execute(u.update), u.changed);
+        sqlite3_trace_v2(fresh.handle(), 0, nullptr, nullptr);
+        EXPECT_EQ(sent.find("jet_seq") == std::string::npos, u.plain) << sent;
+        EXPECT_EQ(test::rows(fresh, u.query), u.expected);
     }
 }
 

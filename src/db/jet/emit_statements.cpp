@@ -191,6 +191,7 @@ Translation Emitter::update(const UpdateStmt& s) {
     };
     if (targets.size() == 1) {
         t.main = write(targets[0], 0, "(" + source + ")");
+        direct_update(s, targets[0].exposed, t);
         return t;
     }
     // Several target tables: fix the values before the first table changes.

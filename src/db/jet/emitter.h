@@ -55,6 +55,9 @@ private:
     std::string resolve_table(const std::vector<TableRefPtr>& from, const Expr& column,
                               std::string* exposed);
     std::string where_clause(const ExprPtr& where);
+    // UPDATE over inner joins as a plain UPDATE ... FROM (direct_update.cpp).
+    void direct_update(const UpdateStmt& s, const std::string& target_exposed, Translation& t);
+    int owner(const std::vector<const TableRef*>& tables, const Expr& column) const;
 
     [[noreturn]] void fail(const std::string& what, std::size_t pos) const;
 
