@@ -244,6 +244,28 @@ TEST_F(Translator, RowCountsOfChanges) {
               3);
 }
 
+// Columns of a new table take their type from the values they receive: constants the kind
+// of their value, but only when the query returns rows.
+TEST_F(Translator, SelectIntoTypesConstantColumnsByTheirValues) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"select FL_ID, 100 as a, -99.99 as b, 'KP' as c, true as d, Null as e into t from plots",
+         "FL_ID:INTEGER a:INTEGER b:REAL c:TEXT d:INTEGER e: "},
+        {"select FL_ID, 100 as a, -99.99 as b, 'KP' as c into t from plots where FL_ID > 9",
+         "FL_ID:INTEGER a: b: c: "},
+        {"select FL_ID * 2 as x, 0 as k, area into t from plots where FL_ID < 3",
+         "x:INTEGER k:INTEGER area:REAL "},
+    };
+    for (const auto& [statement, expected] : cases) {
+        SCOPED_TRACE(statement);
+        c.execute(statement);
+        std::string types;
+        db::Statement st = c.prepare_native("select name, type from pragma_table_info('t')");
+        while (st.step()) types += st.column(0).as_text() + ":" + st.column(1).as_text() + " ";
+        EXPECT_EQ(types, expected);
+        c.execute("drop table t");
+    }
+}
+
 TEST_F(Translator, SelectIntoAnExistingTableFails) {
     EXPECT_THROW(c.execute("select * into meas from plots"), db::Error);
     EXPECT_EQ(rows("select count(*) from meas"), "4\n"); // untouched
