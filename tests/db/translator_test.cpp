@@ -155,13 +155,16 @@ const JoinedUpdateCase joined_updates[] = {
      "select FL_ID, area from plots order by FL_ID",
      "1|10\n2|0\n3|10\n"},
     {"key made unique by constants in the conditions",
-     {"insert into state values (4, 0)", "insert into state values (5, 0)"},
+     {"insert into state values (4, 0)", "insert into state values (5, 0)",
+      "insert into state values (6, 0)",
+      "insert into meas (FL_ID, [year], M_IX, meas_value) values (1, 1995, 8, 5)",
+      "insert into meas (FL_ID, [year], M_IX, meas_value) values (1, 1995, 8, 6)"},
      "UPDATE state INNER JOIN meas ON state.FL_ID = meas.FL_ID SET state.status = "
      "meas.meas_value WHERE meas.M_IX = 0 AND meas.year = 1995",
      true,
      1,
      "select FL_ID, status from state order by FL_ID",
-     "1|0.12\n2|0\n3|1\n4|0\n5|0\n"},
+     "1|0.12\n2|0\n3|1\n4|0\n5|0\n6|0\n"},
     {"keyed through a second joined table",
      {},
      "UPDATE (meas INNER JOIN state ON meas.FL_ID = state.FL_ID) INNER JOIN plots ON "
