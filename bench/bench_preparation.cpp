@@ -52,6 +52,17 @@ private:
     Clock::time_point last_ = Clock::now();
 };
 
+// Shows every SQLite statement that took longer than TSM_BENCH_SQL milliseconds.
+int show_slow_statement(unsigned kind, void* limit_ms, void* statement, void* nanoseconds) {
+    if (kind != SQLITE_TRACE_PROFILE) return 0;
+    const double ms = static_cast<double>(*static_cast<sqlite3_int64*>(nanoseconds)) / 1e6;
+    if (ms < *static_cast<double*>(limit_ms)) return 0;
+    std::string text = sqlite3_sql(static_cast<sqlite3_stmt*>(statement));
+    if (text.size() > 4000) text = text.substr(0, 4000) + "...";
+    std::printf("  %9.1f ms  %s\n", ms, text.c_str());
+    return 0;
+}
+
 // What a run works with, for a "TSM" run over every plot of the database.
 class BenchRun {
 public:
@@ -60,10 +71,15 @@ public:
         simulator_.database = file.string();
         simulator_.methode = "TSM";
         state_.modus = "TSM";
+        if (const char* limit = std::getenv("TSM_BENCH_SQL")) {
+            slow_ms_ = std::atof(limit);
+            sqlite3_trace_v2(conn_.handle(), SQLITE_TRACE_PROFILE, show_slow_statement, &slow_ms_);
+        }
     }
     sim::RunContext& ctx() { return ctx_; }
 
 private:
+    double slow_ms_ = 0;
     db::Connection conn_;
     sim::Simulator simulator_;
     TimingObserver observer_;
@@ -203,8 +219,8 @@ struct SizeResult {
     double peak = 0;     // the largest peak of its measurements
 };
 
-// Two runs of each measurement.
-SizeResult measure(int plots, int years) {
+// Two runs of each measurement; with only_preparation, of the preparation alone.
+SizeResult measure(int plots, int years, bool only_preparation) {
     const std::filesystem::path file = "tsm-bench-" + std::to_string(plots) + ".db";
     in_child("synthetic database", [&] {
         bench::make_synthetic_database(file, plots, years);
@@ -232,6 +248,12 @@ SizeResult measure(int plots, int years) {
         return m;
     };
     twice("preparation", preparation);
+    if (const char* keep = std::getenv("TSM_BENCH_KEEP")) // the work tables, to look into
+        std::filesystem::copy_file(file, keep, std::filesystem::copy_options::overwrite_existing);
+    if (only_preparation) {
+        db::remove_database_files(file);
+        return result;
+    }
     result.final_stage = twice("final stage", final_stage, remove_results);
     result.whole_run = twice("whole run", whole_run);
     db::remove_database_files(file);
@@ -263,14 +285,21 @@ private:
 } // namespace
 
 // Plot counts may be given as arguments (default: 200 and 2000), 50 years each; --large
-// adds 20000 plots, the size of a regional run (several minutes).
+// adds 20000 plots, the size of a regional run (several minutes); --preparation measures the
+// preparation alone. With TSM_BENCH_STEPS set each step's time is shown, with TSM_BENCH_SQL=MS
+// every SQLite statement that took longer than MS milliseconds; TSM_BENCH_KEEP=FILE keeps a copy
+// of the database as the preparation left it.
 int main(int argc, char** argv) {
     try {
         std::vector<int> sizes;
-        bool large = false;
+        bool large = false, only_preparation = false;
         for (int i = 1; i < argc; ++i) {
             if (std::string(argv[i]) == "--large") {
                 large = true;
+                continue;
+            }
+            if (std::string(argv[i]) == "--preparation") {
+                only_preparation = true;
                 continue;
             }
             sizes.push_back(std::atoi(argv[i]));
@@ -287,7 +316,8 @@ int main(int argc, char** argv) {
         std::string beyond, rates;
         double peak = 0;
         for (int plots : sizes) {
-            const SizeResult r = measure(plots, 50);
+            const SizeResult r = measure(plots, 50, only_preparation);
+            if (only_preparation) continue;
             char entry[64];
             std::snprintf(entry, sizeof entry, "%s%d plots %+.1f MB", beyond.empty() ? "" : ", ",
                           plots, r.final_stage.growth - r.final_stage.cache);

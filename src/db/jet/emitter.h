@@ -43,6 +43,7 @@ private:
     std::string order_by(const std::vector<OrderItem>& items, bool compound);
     bool any_table_has(const std::vector<TableRefPtr>& from, const std::string& column) const;
     void editable_query(const SelectCore& c, Translation& t);
+    std::vector<std::string> constants(const SelectCore& c);
 
     // Other statements (emit_statements.cpp).
     Translation insert(const InsertStmt& s);
@@ -55,6 +56,9 @@ private:
     std::string resolve_table(const std::vector<TableRefPtr>& from, const Expr& column,
                               std::string* exposed);
     std::string where_clause(const ExprPtr& where);
+    // UPDATE over inner joins as a plain UPDATE ... FROM (direct_update.cpp).
+    void direct_update(const UpdateStmt& s, const std::string& target_exposed, Translation& t);
+    int owner(const std::vector<const TableRef*>& tables, const Expr& column) const;
 
     [[noreturn]] void fail(const std::string& what, std::size_t pos) const;
 
