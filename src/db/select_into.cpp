@@ -25,18 +25,38 @@ std::string type_from_declared(const std::string& declared) {
     return "REAL";
 }
 
-// The type of a computed column from the values it holds: text wins over numbers,
-// real over integer; a column of Nulls only gets no type.
-std::string type_from_values(Connection& c, const std::string& work, const std::string& column) {
-    Statement st = c.prepare_native("SELECT DISTINCT typeof(" + jet::quote_name(column) +
-                                    ") FROM temp." + work);
-    std::set<std::string> kinds;
-    while (st.step()) kinds.insert(st.column(0).as_text());
+// The type of a computed column from the kinds of values it holds: text wins over
+// numbers, real over integer; a column of Nulls only gets no type.
+std::string type_from_kinds(const std::set<std::string>& kinds) {
     if (kinds.count("text")) return "TEXT COLLATE NOCASE";
     if (kinds.count("real")) return "REAL";
     if (kinds.count("integer")) return "INTEGER";
     if (kinds.count("blob")) return "BLOB";
     return "";
+}
+
+std::string type_from_values(Connection& c, const std::string& work, const std::string& column) {
+    Statement st = c.prepare_native("SELECT DISTINCT typeof(" + jet::quote_name(column) +
+                                    ") FROM temp." + work);
+    std::set<std::string> kinds;
+    while (st.step()) kinds.insert(st.column(0).as_text());
+    return type_from_kinds(kinds);
+}
+
+// A constant column holds one kind of value in every row.
+std::string type_of_constant(Connection& c, const std::string& constant) {
+    Statement st = c.prepare_native("SELECT typeof(" + constant + ")");
+    st.step();
+    return type_from_kinds({st.column(0).as_text()});
+}
+
+std::string create_statement(const std::string& target, const std::vector<std::string>& names,
+                             const std::vector<std::string>& types) {
+    std::string create = "CREATE TABLE " + target + " (";
+    for (std::size_t i = 0; i < names.size(); ++i)
+        create +=
+            (i ? ", " : "") + jet::quote_name(names[i]) + (types[i].empty() ? "" : " ") + types[i];
+    return create + ")";
 }
 
 } // namespace
@@ -47,7 +67,7 @@ int Connection::run_select_into(const std::string& jet_text, const jet::Translat
         throw Error("Table '" + t.into_table + "' already exists.", jet_text, t.sqlite_text());
 
     std::vector<std::string> names, types;
-    bool all_known = true;
+    std::vector<bool> known;
     {
         Statement probe(db_, jet_text, t.main);
         std::set<std::string> seen;
@@ -59,9 +79,18 @@ int Connection::run_select_into(const std::string& jet_text, const jet::Translat
                 throw Error("Duplicate output destination '" + names.back() + "'.", jet_text,
                             t.sqlite_text());
             types.push_back(type_from_declared(probe.column_decltype(i)));
-            all_known = all_known && !types.back().empty();
+            known.push_back(!types.back().empty());
         }
     }
+    // Constant columns take the kind of their value, as long as the query returns rows.
+    std::vector<std::string> without_constants = types;
+    bool constants = false;
+    for (std::size_t i = 0; i < types.size() && i < t.into_constants.size(); ++i)
+        if (!known[i] && !t.into_constants[i].empty()) {
+            types[i] = type_of_constant(*this, t.into_constants[i]);
+            known[i] = constants = true;
+        }
+    const bool all_known = std::find(known.begin(), known.end(), false) == known.end();
 
     Savepoint sp(*this, "jet_into");
     const std::string work = "jet_into";
@@ -75,19 +104,20 @@ int Connection::run_select_into(const std::string& jet_text, const jet::Translat
             prepare_native("SELECT name FROM pragma_table_info('" + work + "', 'temp')");
         while (info.step()) work_columns.push_back(info.column(0).as_text());
         for (std::size_t i = 0; i < types.size() && i < work_columns.size(); ++i)
-            if (types[i].empty()) types[i] = type_from_values(*this, work, work_columns[i]);
+            if (!known[i] || types[i].empty())
+                types[i] = type_from_values(*this, work, work_columns[i]);
         source = "SELECT * FROM temp." + work + " ORDER BY rowid";
     }
-    std::string create = "CREATE TABLE " + target + " (";
-    for (std::size_t i = 0; i < names.size(); ++i)
-        create +=
-            (i ? ", " : "") + jet::quote_name(names[i]) + (types[i].empty() ? "" : " ") + types[i];
-    execute_native(create + ")");
+    execute_native(create_statement(target, names, types));
     const sqlite3_int64 before = sqlite3_total_changes64(db_);
     Statement fill(db_, jet_text, "INSERT INTO " + target + " " + source);
     fill.step();
     const int rows = static_cast<int>(sqlite3_total_changes64(db_) - before);
     if (!all_known) execute_native("DROP TABLE temp." + work);
+    if (rows == 0 && constants) { // no values: those columns get no type either
+        execute_native("DROP TABLE " + target);
+        execute_native(create_statement(target, names, without_constants));
+    }
     sp.release();
     return rows;
 }

@@ -1,7 +1,8 @@
 // mpi_main.cpp --- tsm-mpi: a run split over the ranks of an MPI job. Every rank runs its
 // shard of the selected plots through the console program's library; rank 0 then merges
 // the shards into the database. Ranks that are done wait in a non-blocking reduction
-// polled with a pause, so that they do not keep a core busy while others still run.
+// polled with a pause, so that they do not keep a core busy while others still run. Ranks
+// that share a machine share its cores in their final stage.
 //
 //     mpirun -np K tsm-mpi DB=DATABASE [--shard-dir DIR] [PARAMETER ...]
 #include "programs/batch_commands.h"
@@ -28,6 +29,24 @@ int worst_code(int code) {
     }
 }
 
+// The ranks of the job that run on this rank's machine (this one included).
+int ranks_on_this_machine(int rank) {
+    MPI_Comm machine;
+    MPI_Comm_split_type(MPI_COMM_WORLD, MPI_COMM_TYPE_SHARED, rank, MPI_INFO_NULL, &machine);
+    int size = 1;
+    MPI_Comm_size(machine, &size);
+    MPI_Comm_free(&machine);
+    return size;
+}
+
+// The plot threads of this rank's final stage: the machine's cores shared among its
+// ranks; 0 (one per core) for a rank alone on its machine.
+int plot_threads(int rank) {
+    const int here = ranks_on_this_machine(rank);
+    if (here <= 1) return 0;
+    return app::threads_per_rank(static_cast<int>(std::thread::hardware_concurrency()), here);
+}
+
 // Runs tsm-batch's arguments; the messages are printed only when the run fails, or
 // always with `verbose`.
 int run(const std::vector<std::string>& args, bool verbose) {
@@ -51,7 +70,7 @@ int launch(const std::vector<std::string>& args, int rank, int ranks) {
                          "[PARAMETER ...]\n";
         return 2;
     }
-    code = run(app::shard_args(split, rank + 1, ranks), false);
+    code = run(app::shard_args(split, rank + 1, ranks, plot_threads(rank)), false);
     if (code == 0)
         std::cout << "rank " << rank << ": shard " << rank + 1 << "/" << ranks << " done\n"
                   << std::flush;

@@ -6,6 +6,7 @@
 #include "db/content_hash.h"
 #include "db/database_copy.h"
 #include "programs/batch_commands.h"
+#include "programs/split_run.h"
 #include "sim/run_driver.h"
 #include "sim/shard.h"
 #include "sim/shard_file.h"
@@ -56,11 +57,12 @@ ShardOptions parse_shard_options(const std::vector<std::string>& args) {
     return o;
 }
 
-// The run's parameters as the merge compares them: the arguments other than the database.
+// The run's parameters as the merge compares them: the arguments other than the database
+// and the plot threads (shards on machines of other sizes run with other thread counts).
 std::string parameters_of(const std::vector<std::string>& args) {
     std::string text;
     for (const std::string& a : args)
-        if (a.rfind("DB=", 0) != 0) text += a + "\n";
+        if (a.rfind("DB=", 0) != 0 && !is_threads_argument(a)) text += a + "\n";
     return text;
 }
 
@@ -101,6 +103,7 @@ int run_into_file(const ShardOptions& o, ShardStart& start, std::ostream& out, s
         record.input_hash = db::content_hash(c);
     }
     start.narrow_selection = [&](sim::RunContext& ctx) {
+        sim::use_as_scratch_copy(ctx.conn);
         record.plots = sim::keep_shard_selection(ctx.conn, o.shard);
     };
     start.finished = [&](const sim::Simulator& s) {

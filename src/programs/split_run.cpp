@@ -2,6 +2,7 @@
 #include "programs/split_run.h"
 
 #include "app/command_line.h"
+#include "db/text.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -36,11 +37,21 @@ std::filesystem::path shard_file(const SplitRun& run, int index, int count) {
                             std::to_string(index) + "-of-" + std::to_string(count) + ".db");
 }
 
-std::vector<std::string> shard_args(const SplitRun& run, int index, int count) {
+std::vector<std::string> shard_args(const SplitRun& run, int index, int count, int threads) {
     std::vector<std::string> args = run.run_args;
+    const bool threads_given = std::any_of(args.begin(), args.end(), is_threads_argument);
+    if (threads > 0 && !threads_given) args.push_back("THREADS=" + std::to_string(threads));
     args.insert(args.end(), {"--shard", std::to_string(index) + "/" + std::to_string(count),
                              "--out", shard_file(run, index, count).string()});
     return args;
+}
+
+bool is_threads_argument(const std::string& arg) {
+    return arg.size() >= 8 && db::iequals(std::string_view(arg).substr(0, 8), "THREADS=");
+}
+
+int threads_per_rank(int cores, int ranks_here) {
+    return std::max(1, cores / std::max(1, ranks_here));
 }
 
 std::vector<std::string> merge_args(const SplitRun& run, int count) {

@@ -23,8 +23,18 @@ SplitRun parse_split_run(const std::vector<std::string>& args);
 // The file of shard i of k: <DIR>/<database name>.shard-<i>-of-<k>.db
 std::filesystem::path shard_file(const SplitRun& run, int index, int count);
 
-// tsm-batch's arguments for shard i of k.
-std::vector<std::string> shard_args(const SplitRun& run, int index, int count);
+// tsm-batch's arguments for shard i of k. With `threads` > 0 and no THREADS= among the
+// run's arguments, the shard's final stage gets that many plot threads (THREADS=n): ranks
+// that share a machine then share its cores instead of each starting one thread per core.
+std::vector<std::string> shard_args(const SplitRun& run, int index, int count, int threads = 0);
+
+// Whether an argument is THREADS=n (any case): the plot threads of a run's final stage,
+// which leave its results as they are.
+bool is_threads_argument(const std::string& arg);
+
+// The plot threads of each of `ranks_here` processes that share a machine of `cores`
+// cores: an equal part of the cores, at least one.
+int threads_per_rank(int cores, int ranks_here);
 
 // tsm-batch's arguments for the merge of all k shards.
 std::vector<std::string> merge_args(const SplitRun& run, int count);

@@ -81,4 +81,11 @@ std::vector<int> keep_shard_selection(db::Connection& conn, const Shard& shard) 
     return mine;
 }
 
+void use_as_scratch_copy(db::Connection& conn) {
+    conn.execute_native("PRAGMA synchronous=OFF");
+    // Leaving the write-ahead log needs the only connection to the copy; with another one
+    // open the mode stays as it is, which is as correct and only slower.
+    conn.prepare_native("PRAGMA journal_mode=MEMORY").step();
+}
+
 } // namespace sim

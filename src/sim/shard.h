@@ -42,4 +42,10 @@ std::string run_report_file_name(const std::string& shard);
 // Returns the shard's plots.
 std::vector<int> keep_shard_selection(db::Connection& conn, const Shard& shard);
 
+// Makes the connection treat its database as a scratch copy that is thrown away after the
+// run (a shard's private copy of its input): commits no longer wait for the disk and the
+// rollback journal stays in memory. A failed run still rolls back; only a crash of the
+// machine could leave the copy damaged, and the copy is then of no use anyway.
+void use_as_scratch_copy(db::Connection& conn);
+
 } // namespace sim

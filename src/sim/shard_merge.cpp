@@ -12,6 +12,7 @@
 #include "sim/shard_file.h"
 
 #include <algorithm>
+#include <future>
 #include <map>
 
 namespace sim {
@@ -64,6 +65,35 @@ void check_plots(const std::vector<ShardInput>& shards, const std::vector<int>& 
             throw MergeRefused("the selected plot " + std::to_string(plot) +
                                " is in none of the shards; nothing was merged");
 }
+
+// The content hash of the database, taken on a connection of its own so that it runs
+// beside the gathering of the shards' rows (each on a core of its own). The database is
+// only read; the result is awaited before anything is written.
+std::future<std::string> hash_beside(const std::filesystem::path& file) {
+    return std::async(std::launch::async, [file] {
+        db::Connection own(file);
+        return db::content_hash(own);
+    });
+}
+
+// The work tables of the gathered rows, dropped however the merge ends.
+class GatheredRows {
+public:
+    explicit GatheredRows(db::Connection& conn) : conn_(conn) {}
+    GatheredRows(const GatheredRows&) = delete;
+    GatheredRows& operator=(const GatheredRows&) = delete;
+    ~GatheredRows() {
+        for (const std::string& table : tables) try {
+                conn_.execute_native("DROP TABLE IF EXISTS " + work_table(table));
+            } catch (const std::exception&) {
+                // a temporary table left behind goes with the connection
+            }
+    }
+    std::vector<std::string> tables; // the result tables some shard has, in merge order
+
+private:
+    db::Connection& conn_;
+};
 
 // The shards' rows of a table, gathered in a work table before the transaction (a
 // database can be attached only outside of one). Returns whether any shard has it.
@@ -146,19 +176,22 @@ MergeOutcome merge_shards(db::Connection& conn, const std::vector<std::filesyste
     for (const auto& file : files) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(file, ec)) refuse(file, "no such shard file");
+    }
+    std::future<std::string> hash = hash_beside(conn.path());
+    for (const auto& file : files) {
         const AttachedDatabase shard(conn, file, "shard");
         shards.push_back({file, read_shard_record(conn, "shard", file)});
     }
-    const std::string hash = db::content_hash(conn);
-    for (const ShardInput& s : shards) check_origin(s, shards.front(), hash);
-    const std::vector<int> selected = selected_plots(conn);
-    check_plots(shards, selected);
-
-    std::vector<std::string> gathered, definitions;
+    GatheredRows gathered(conn);
+    std::vector<std::string> definitions;
     for (const char* table : shard_result_tables) {
         definitions.push_back(conn.has_table(table) ? "" : shard_definition(conn, shards, table));
-        if (gather_rows(conn, shards, table)) gathered.emplace_back(table);
+        if (gather_rows(conn, shards, table)) gathered.tables.emplace_back(table);
     }
+    const std::string input_hash = hash.get();
+    for (const ShardInput& s : shards) check_origin(s, shards.front(), input_hash);
+    const std::vector<int> selected = selected_plots(conn);
+    check_plots(shards, selected);
 
     MergeOutcome outcome;
     outcome.plots = static_cast<int>(selected.size());
@@ -172,14 +205,12 @@ MergeOutcome merge_shards(db::Connection& conn, const std::vector<std::filesyste
     }
     remove_earlier_results(conn);
     if (conn.has_table("tsm_driver")) conn.execute("delete from tsm_driver");
-    for (const std::string& table : gathered) append_rows(conn, table);
+    for (const std::string& table : gathered.tables) append_rows(conn, table);
     const Tallies tallies = compare_with_measurements(conn);
     if (run.protocol)
         outcome.protocol_row =
             append_protocol_row(conn, protocol_row(assess(tallies), last_plot(conn), run.run_id));
     all_at_once.commit();
-    for (const std::string& table : gathered)
-        conn.execute_native("DROP TABLE " + work_table(table));
 
     outcome.report.push_back("merge of " + std::to_string(shards.size()) + " shards into " +
                              conn.path().string());

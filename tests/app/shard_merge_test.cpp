@@ -70,6 +70,7 @@ struct SplitCase {
     int shards;
     bool earlier_results; // the database holds the results of an earlier run of all plots
     std::vector<std::string> extra;
+    bool own_threads = false; // shard i runs i plot threads, as on machines of other sizes
 };
 
 class SplitRunCases : public SplitRuns, public testing::WithParamInterface<SplitCase> {};
@@ -90,7 +91,11 @@ TEST_P(SplitRunCases, MergedShardsEqualOneRun) {
 
     const std::string before = content(input);
     std::vector<std::string> merge = {"merge", input.string()};
-    for (int i = 1; i <= c.shards; ++i) merge.push_back(run_shard(i, c.shards, c.extra));
+    for (int i = 1; i <= c.shards; ++i) {
+        std::vector<std::string> extra = c.extra;
+        if (c.own_threads) extra.push_back("THREADS=" + std::to_string(i));
+        merge.push_back(run_shard(i, c.shards, extra));
+    }
     EXPECT_EQ(content(input), before) << "a shard with --out wrote its input";
 
     const BatchRun merged = batch(merge);
@@ -110,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(Splits, SplitRunCases,
                                          SplitCase{"two_shards", 2, false, {}},
                                          SplitCase{"more_shards_than_plots", 7, false, {}},
                                          SplitCase{"earlier_results", 2, true, {}},
-                                         SplitCase{"protocol_row", 3, false, {"ERR_P=7"}}),
+                                         SplitCase{"protocol_row", 3, false, {"ERR_P=7"}},
+                                         SplitCase{"threads_per_shard", 2, false, {}, true}),
                          [](const testing::TestParamInfo<SplitCase>& info) {
                              return std::string(info.param.name);
                          });

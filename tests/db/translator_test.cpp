@@ -155,13 +155,16 @@ const JoinedUpdateCase joined_updates[] = {
      "select FL_ID, area from plots order by FL_ID",
      "1|10\n2|0\n3|10\n"},
     {"key made unique by constants in the conditions",
-     {"insert into state values (4, 0)", "insert into state values (5, 0)"},
+     {"insert into state values (4, 0)", "insert into state values (5, 0)",
+      "insert into state values (6, 0)",
+      "insert into meas (FL_ID, [year], M_IX, meas_value) values (1, 1995, 8, 5)",
+      "insert into meas (FL_ID, [year], M_IX, meas_value) values (1, 1995, 8, 6)"},
      "UPDATE state INNER JOIN meas ON state.FL_ID = meas.FL_ID SET state.status = "
      "meas.meas_value WHERE meas.M_IX = 0 AND meas.year = 1995",
      true,
      1,
      "select FL_ID, status from state order by FL_ID",
-     "1|0.12\n2|0\n3|1\n4|0\n5|0\n"},
+     "1|0.12\n2|0\n3|1\n4|0\n5|0\n6|0\n"},
     {"keyed through a second joined table",
      {},
      "UPDATE (meas INNER JOIN state ON meas.FL_ID = state.FL_ID) INNER JOIN plots ON "
@@ -242,6 +245,28 @@ TEST_F(Translator, RowCountsOfChanges) {
     EXPECT_EQ(c.execute("DELETE meas.* FROM meas INNER JOIN plots ON meas.FL_ID = plots.FL_ID "
                         "WHERE plots.name = 'ALPHA'"),
               3);
+}
+
+// Columns of a new table take their type from the values they receive: constants the kind
+// of their value, but only when the query returns rows.
+TEST_F(Translator, SelectIntoTypesConstantColumnsByTheirValues) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"select FL_ID, 100 as a, -99.99 as b, 'KP' as c, true as d, Null as e into t from plots",
+         "FL_ID:INTEGER a:INTEGER b:REAL c:TEXT d:INTEGER e: "},
+        {"select FL_ID, 100 as a, -99.99 as b, 'KP' as c into t from plots where FL_ID > 9",
+         "FL_ID:INTEGER a: b: c: "},
+        {"select FL_ID * 2 as x, 0 as k, area into t from plots where FL_ID < 3",
+         "x:INTEGER k:INTEGER area:REAL "},
+    };
+    for (const auto& [statement, expected] : cases) {
+        SCOPED_TRACE(statement);
+        c.execute(statement);
+        std::string types;
+        db::Statement st = c.prepare_native("select name, type from pragma_table_info('t')");
+        while (st.step()) types += st.column(0).as_text() + ":" + st.column(1).as_text() + " ";
+        EXPECT_EQ(types, expected);
+        c.execute("drop table t");
+    }
 }
 
 TEST_F(Translator, SelectIntoAnExistingTableFails) {

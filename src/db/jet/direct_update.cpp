@@ -84,8 +84,12 @@ void Emitter::direct_update(const UpdateStmt& s, const std::string& target_expos
 
     std::vector<const Expr*> terms;
     for (const auto& c : conditions) conjuncts(c, terms);
-    // Key the tables one after the other, starting from the target.
-    std::vector<std::vector<std::string>> keys(tables.size());
+    // Key the tables one after the other, starting from the target. A key column set equal
+    // to a constant keeps that constant: only rows holding it can meet a target row.
+    struct Key {
+        std::string column, constant;
+    };
+    std::vector<std::vector<Key>> keys(tables.size());
     std::vector<bool> keyed(tables.size(), false);
     keyed[static_cast<std::size_t>(target)] = true;
     for (bool progress = true; progress;) {
@@ -101,11 +105,12 @@ void Emitter::direct_update(const UpdateStmt& s, const std::string& target_expos
                     const int other = b.kind == K::column ? owner(tables, b) : -1;
                     const bool fixed = b.kind == K::integer ||
                                        (other >= 0 && keyed[static_cast<std::size_t>(other)]);
-                    const auto same = [&](const std::string& k) {
-                        return lower(k) == lower(a.text);
+                    const auto same = [&](const Key& k) {
+                        return lower(k.column) == lower(a.text);
                     };
                     if (fixed && std::none_of(keys[i].begin(), keys[i].end(), same))
-                        keys[i].push_back(a.text);
+                        keys[i].push_back(
+                            {a.text, b.kind == K::integer ? literal(b) : std::string()});
                 }
             }
             if (!keys[i].empty()) keyed[i] = progress = true;
@@ -123,15 +128,18 @@ void Emitter::direct_update(const UpdateStmt& s, const std::string& target_expos
         const std::string joined = table_name(tables[i]->name, tables[i]->in_file);
         repeats.push_back("SELECT 1 WHERE (SELECT count(*) FROM " + joined +
                           ") > (SELECT count(*) FROM " + table_name(into.name, into.in_file) + ")");
-        std::string not_null, group, integers;
-        for (std::size_t k = 0; k < keys[i].size(); ++k) {
-            const std::string col = quote_name(keys[i][k]);
-            not_null += (k ? " AND " : "") + col + " IS NOT NULL";
-            group += (k ? ", " : "") + col;
-            integers += (k ? " AND " : "") + std::string("typeof(") + col + ") = 'integer'";
+        std::string rows, group, integers = "1";
+        for (const Key& k : keys[i]) {
+            const std::string col = quote_name(k.column);
+            rows += (rows.empty() ? "" : " AND ") + col +
+                    (k.constant.empty() ? " IS NOT NULL" : " = " + k.constant);
+            if (!k.constant.empty()) continue;
+            group += (group.empty() ? "" : ", ") + col;
+            integers += " AND typeof(" + col + ") = 'integer'";
         }
-        repeats.push_back("SELECT 1 FROM " + joined + " WHERE " + not_null + " GROUP BY " + group +
-                          " HAVING count(*) > 1 OR min(" + integers + ") = 0 LIMIT 1");
+        repeats.push_back("SELECT 1 FROM " + joined + " WHERE " + rows + " GROUP BY " +
+                          (group.empty() ? "NULL" : group) + " HAVING count(*) > 1 OR min(" +
+                          integers + ") = 0 LIMIT 1");
     }
 
     std::string u = "UPDATE " + table_name(into.name, into.in_file);

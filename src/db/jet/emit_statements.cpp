@@ -15,6 +15,14 @@ std::string join_list(const std::vector<std::string>& names) {
     return s;
 }
 
+bool is_constant(const Expr& e) {
+    const auto number = [](const Expr& x) {
+        return x.kind == Expr::Kind::integer || x.kind == Expr::Kind::real;
+    };
+    if (e.kind == Expr::Kind::unary) return (e.text == "-" || e.text == "+") && number(*e.args[0]);
+    return number(e) || e.kind == Expr::Kind::text || e.kind == Expr::Kind::boolean;
+}
+
 bool is_plain_table(const std::vector<TableRefPtr>& from) {
     return from.size() == 1 && from[0]->kind == TableRef::Kind::table;
 }
@@ -69,6 +77,8 @@ Translation Emitter::statement(const Statement& st) {
                     if (s->members.size() == 1) editable_query(first, r);
                 }
                 r.main = select(*s);
+                if (!first.into.empty() && s->members.size() == 1)
+                    r.into_constants = constants(first);
                 return r;
             } else if constexpr (std::is_same_v<T, InsertStmt>) {
                 return insert(s);
@@ -94,6 +104,17 @@ Translation Emitter::statement(const Statement& st) {
         t.after.push_back("DETACH DATABASE " + schema);
     }
     return t;
+}
+
+// The constant values of a select list, column by column; none when a "*" stands for
+// several columns.
+std::vector<std::string> Emitter::constants(const SelectCore& c) {
+    std::vector<std::string> out;
+    for (const auto& item : c.items) {
+        if (item.expr->kind == Expr::Kind::column && item.expr->text == "*") return {};
+        out.push_back(is_constant(*item.expr) ? expr(item.expr) : "");
+    }
+    return out;
 }
 
 Translation Emitter::insert(const InsertStmt& s) {

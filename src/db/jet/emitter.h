@@ -43,6 +43,7 @@ private:
     std::string order_by(const std::vector<OrderItem>& items, bool compound);
     bool any_table_has(const std::vector<TableRefPtr>& from, const std::string& column) const;
     void editable_query(const SelectCore& c, Translation& t);
+    std::vector<std::string> constants(const SelectCore& c);
 
     // Other statements (emit_statements.cpp).
     Translation insert(const InsertStmt& s);

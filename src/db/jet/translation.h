@@ -28,6 +28,9 @@ struct Translation {
 
     // SELECT ... INTO: the target and the schema it goes into ("main" or an attached file).
     std::string into_table, into_schema = "main";
+    // For each column of a SELECT ... INTO, the SQLite text of its value where that is a
+    // constant, else "" (empty when the columns are not known one by one).
+    std::vector<std::string> into_constants;
 
     // An UPDATE over inner joins that may run as one plain UPDATE ... FROM (`direct`)
     // instead of `main`, when none of the `repeats` queries returns a row.
