@@ -142,7 +142,7 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
         }
         if (starts_with(arg, "UNCAS")) s.uncas_mode = true;
         if (starts_with(arg, "ID=")) s.sel_id = std::to_string(whole_number(arg, arg.substr(3)));
-        if (starts_with_any_case(arg, "THREADS=")) s.threads = whole_number(arg, arg.substr(8));
+        if (is_threads_argument(arg)) s.threads = whole_number(arg, arg.substr(8));
         if (arg == "!") s.nowait = true;
     }
     return s;
@@ -160,6 +160,10 @@ bool is_startup_parameter(const std::string& arg) {
     return arg == "go" || arg == "new_bat" || arg == "!" || db::iequals(arg, "GO") ||
            db::iequals(arg, "nw") || matches(exact_prefixes, starts_with) ||
            matches(prefixes_any_case, starts_with_any_case) || matches(file_rules, is_file_rule);
+}
+
+bool is_threads_argument(const std::string& arg) {
+    return starts_with_any_case(arg, "THREADS=");
 }
 
 } // namespace app

@@ -85,4 +85,8 @@ SimulatorStart parse_simulator_args(const std::vector<std::string>& args,
 // (recognised as those rules recognise it; its number part is checked by them).
 bool is_startup_parameter(const std::string& arg);
 
+// Whether an argument is THREADS=n (any case): the plot threads of a run's final stage,
+// which leave its results as they are.
+bool is_threads_argument(const std::string& arg);
+
 } // namespace app

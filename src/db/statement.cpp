@@ -81,7 +81,7 @@ Statement& Statement::bind_blob(int index, const std::string& bytes) {
     return *this;
 }
 
-int Statement::execute(const std::vector<Value>& params) {
+int Statement::execute(std::span<const Value> params) {
     reset();
     for (std::size_t i = 0; i < params.size(); ++i) bind(static_cast<int>(i) + 1, params[i]);
     while (step()) {

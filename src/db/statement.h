@@ -4,6 +4,7 @@
 #include "db/value.h"
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,10 @@ public:
     // Binds bytes as a binary value (BLOB), kept as they are.
     Statement& bind_blob(int index, const std::string& bytes);
     // Binds all parameters in order and runs a write; returns rows changed.
-    int execute(const std::vector<Value>& params = {});
+    int execute(std::span<const Value> params);
+    int execute(const std::vector<Value>& params = {}) {
+        return execute(std::span<const Value>(params));
+    }
     // Steps to the next row; false at the end.
     bool step();
     Value column(int index) const;

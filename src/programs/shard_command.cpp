@@ -6,7 +6,6 @@
 #include "db/content_hash.h"
 #include "db/database_copy.h"
 #include "programs/batch_commands.h"
-#include "programs/split_run.h"
 #include "sim/run_driver.h"
 #include "sim/shard.h"
 #include "sim/shard_file.h"

@@ -2,7 +2,6 @@
 #include "programs/split_run.h"
 
 #include "app/command_line.h"
-#include "db/text.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -44,10 +43,6 @@ std::vector<std::string> shard_args(const SplitRun& run, int index, int count, i
     args.insert(args.end(), {"--shard", std::to_string(index) + "/" + std::to_string(count),
                              "--out", shard_file(run, index, count).string()});
     return args;
-}
-
-bool is_threads_argument(const std::string& arg) {
-    return arg.size() >= 8 && db::iequals(std::string_view(arg).substr(0, 8), "THREADS=");
 }
 
 int threads_per_rank(int cores, int ranks_here) {

@@ -28,10 +28,6 @@ std::filesystem::path shard_file(const SplitRun& run, int index, int count);
 // that share a machine then share its cores instead of each starting one thread per core.
 std::vector<std::string> shard_args(const SplitRun& run, int index, int count, int threads = 0);
 
-// Whether an argument is THREADS=n (any case): the plot threads of a run's final stage,
-// which leave its results as they are.
-bool is_threads_argument(const std::string& arg);
-
 // The plot threads of each of `ranks_here` processes that share a machine of `cores`
 // cores: an equal part of the cores, at least one.
 int threads_per_rank(int cores, int ranks_here);

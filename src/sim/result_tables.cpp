@@ -240,11 +240,7 @@ void ResultWriter::append(std::span<const db::Value> values) {
                               (std::isnan(values[i].as_double()) ? "undefined" : "infinite") +
                               "; the run stops");
     }
-    insert_.reset();
-    for (std::size_t i = 0; i < values.size(); ++i)
-        insert_.bind(static_cast<int>(i) + 1, values[i]);
-    while (insert_.step()) {
-    }
+    insert_.execute(values);
 }
 
 ZbvStatus check_zbv_version(db::Connection& conn, app::Dialogs& dialogs,

@@ -123,14 +123,21 @@ const FormCase forms[] = {
      "1|0|-99\n2|0|-99\n"},
 };
 
+// A database of its own holding the fixture, for a case that changes it.
+struct FreshFixture {
+    FreshFixture() {
+        for (const char* s : fixture) conn.execute(s);
+    }
+    test::TempDir dir;
+    db::Connection conn = db::Connection::create(dir / "f.db");
+};
+
 TEST_F(Translator, StatementForms) {
     for (const FormCase& f : forms) {
         SCOPED_TRACE(f.name);
-        test::TempDir d2;
-        db::Connection fresh = db::Connection::create(d2 / "f.db");
-        for (const char* s : fixture) fresh.execute(s);
-        for (const char* s : f.statements) ASSERT_NO_THROW(fresh.execute(s)) << s;
-        EXPECT_EQ(test::rows(fresh, f.query), f.expected);
+        FreshFixture db;
+        for (const char* s : f.statements) ASSERT_NO_THROW(db.conn.execute(s)) << s;
+        EXPECT_EQ(test::rows(db.conn, f.query), f.expected);
     }
 }
 
@@ -214,9 +221,8 @@ int record_statement(unsigned, void* sent, void* statement, void*) {
 TEST_F(Translator, UpdateOverJoinsTakesThePlainFormOnlyWhereEachRowMeetsOne) {
     for (const JoinedUpdateCase& u : joined_updates) {
         SCOPED_TRACE(u.name);
-        test::TempDir d2;
-        db::Connection fresh = db::Connection::create(d2 / "f.db");
-        for (const char* s : fixture) fresh.execute(s);
+        FreshFixture db;
+        db::Connection& fresh = db.conn;
         for (const char* s : u.setup) fresh.execute(s);
         std::string sent;
         sqlite3_trace_v2(fresh.handle(), SQLITE_TRACE_STMT, record_statement, &sent);
