@@ -85,6 +85,6 @@ int main(int argc, char** argv) {
     getrusage(RUSAGE_SELF, &usage);
     std::printf("model core: %.0f plot-years in %.2f s = %.0f plot-years/s\n", plot_years, seconds,
                 plot_years / seconds);
-    std::printf("peak memory: %ld kB (check sum %.6g)\n", usage.ru_maxrss, check);
+    std::printf("peak memory: %ld kB (check sum %.17g)\n", usage.ru_maxrss, check);
     return 0;
 }

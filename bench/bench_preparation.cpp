@@ -220,7 +220,7 @@ struct SizeResult {
 };
 
 // Two runs of each measurement; with only_preparation, of the preparation alone.
-SizeResult measure(int plots, int years, bool only_preparation) {
+SizeResult measure(int plots, int years, bool only_preparation, bool only_whole_run) {
     const std::filesystem::path file = "tsm-bench-" + std::to_string(plots) + ".db";
     in_child("synthetic database", [&] {
         bench::make_synthetic_database(file, plots, years);
@@ -247,6 +247,11 @@ SizeResult measure(int plots, int years, bool only_preparation) {
         result.peak = std::max(result.peak, m.peak);
         return m;
     };
+    if (only_whole_run) {
+        result.whole_run = twice("whole run", whole_run);
+        db::remove_database_files(file);
+        return result;
+    }
     twice("preparation", preparation);
     if (const char* keep = std::getenv("TSM_BENCH_KEEP")) // the work tables, to look into
         std::filesystem::copy_file(file, keep, std::filesystem::copy_options::overwrite_existing);
@@ -286,13 +291,13 @@ private:
 
 // Plot counts may be given as arguments (default: 200 and 2000), 50 years each; --large
 // adds 20000 plots, the size of a regional run (several minutes); --preparation measures the
-// preparation alone. With TSM_BENCH_STEPS set each step's time is shown, with TSM_BENCH_SQL=MS
-// every SQLite statement that took longer than MS milliseconds; TSM_BENCH_KEEP=FILE keeps a copy
-// of the database as the preparation left it.
+// preparation alone, --whole the whole run alone. With TSM_BENCH_STEPS set each step's time is
+// shown, with TSM_BENCH_SQL=MS every SQLite statement that took longer than MS milliseconds;
+// TSM_BENCH_KEEP=FILE keeps a copy of the database as the preparation left it.
 int main(int argc, char** argv) {
     try {
         std::vector<int> sizes;
-        bool large = false, only_preparation = false;
+        bool large = false, only_preparation = false, only_whole_run = false;
         for (int i = 1; i < argc; ++i) {
             if (std::string(argv[i]) == "--large") {
                 large = true;
@@ -300,6 +305,10 @@ int main(int argc, char** argv) {
             }
             if (std::string(argv[i]) == "--preparation") {
                 only_preparation = true;
+                continue;
+            }
+            if (std::string(argv[i]) == "--whole") {
+                only_whole_run = true;
                 continue;
             }
             sizes.push_back(std::atoi(argv[i]));
@@ -316,7 +325,7 @@ int main(int argc, char** argv) {
         std::string beyond, rates;
         double peak = 0;
         for (int plots : sizes) {
-            const SizeResult r = measure(plots, 50, only_preparation);
+            const SizeResult r = measure(plots, 50, only_preparation, only_whole_run);
             if (only_preparation) continue;
             char entry[64];
             std::snprintf(entry, sizeof entry, "%s%d plots %+.1f MB", beyond.empty() ? "" : ", ",

@@ -32,29 +32,6 @@ void FomList::add_ops_rec(double pop, double cnr, double k, double eta, double c
     classes_.push_back(r);
 }
 
-// Called for every sub-step of every year: the sums are kept in locals, which the compiler
-// holds in registers, and written to the result once.
-FomTurnover FomList::opsturnover(long double dt, long double cnrsom) {
-    long double cminops = 0, dcrep = 0, dnmin = 0, marked = 0;
-    for (Ropsprm& r : classes_) {
-        const long double cops = r.cops, eta = r.eta;
-        const long double a = dt * r.k * cops; // C decomposed in this step
-        const long double to_som = a * eta;
-        cminops += a * (1 - eta);
-        r.cops = cops - a;
-        dcrep += to_som;
-        r.repflx += to_som;
-        if (r.mkd == 1) marked += to_som;
-        dnmin += a / r.cnr - to_som / cnrsom;
-    }
-    FomTurnover t;
-    t.dnmin = dnmin;
-    t.dcrep = dcrep;
-    t.cminops = cminops;
-    t.mr = marked > 0 ? marked / dcrep : 0;
-    return t;
-}
-
 long double FomList::get_c_ops() const {
     long double sum = 0;
     for (const Ropsprm& r : classes_) sum += r.cops;

@@ -44,8 +44,30 @@ public:
 
     // Decomposes every class for the time dt (BAT units): each class loses dt·k·cops, of which
     // the share eta goes to SOM (dcrep, repflx) and the rest is mineralised (cminops); the net
-    // N released is a/cnr - a·eta/cnrsom for the decomposed C a.
-    FomTurnover opsturnover(long double dt, long double cnrsom);
+    // N released is a/cnr - a·eta/cnrsom for the decomposed C a. Defined here, because it runs
+    // for every sub-step of every year: inlined into the year's loop, its sums stay in
+    // registers. dt and cnrsom are doubles, as every step length and ratio is: widened exactly
+    // where they are used, they leave the few extended-precision registers to the sums.
+    FomTurnover opsturnover(double dt, double cnrsom) {
+        long double cminops = 0, dcrep = 0, dnmin = 0, marked = 0;
+        for (Ropsprm& r : classes_) {
+            const long double cops = r.cops, eta = r.eta;
+            const long double a = dt * r.k * cops; // C decomposed in this step
+            const long double to_som = a * eta;
+            cminops += a * (1 - eta);
+            r.cops = cops - a;
+            dcrep += to_som;
+            r.repflx += to_som;
+            if (r.mkd == 1) marked += to_som;
+            dnmin += a / r.cnr - to_som / cnrsom;
+        }
+        FomTurnover t;
+        t.dnmin = dnmin;
+        t.dcrep = dcrep;
+        t.cminops = cminops;
+        t.mr = marked > 0 ? marked / dcrep : 0;
+        return t;
+    }
 
     long double get_c_ops() const; // Σ cops: C in the classes, kg C/ha
     long double get_n_ops() const; // Σ cops/cnr: N in the classes, kg N/ha

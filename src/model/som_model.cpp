@@ -159,9 +159,10 @@ PlotModel::Turnover PlotModel::som_year_step(double bat) {
     if (first_year_) initial_split();
     if (bat == 0) return t;
     const int n = static_cast<int>(std::floor(bat / sub_step_length));
-    for (int i = 0; i < n; ++i) sub_step(sub_step_length, t);
     const double rest = bat - n * sub_step_length;
-    if (rest > 0) sub_step(rest, t);
+    // One call site, so that the step is inlined and the year's sums stay in registers.
+    const int steps = rest > 0 ? n + 1 : n;
+    for (int i = 0; i < steps; ++i) sub_step(i < n ? sub_step_length : rest, t);
     c_dec_ = c_am_ + c_sm_;
     if (options_.dyn_bd) update_bd();
     return t;
@@ -170,9 +171,10 @@ PlotModel::Turnover PlotModel::som_year_step(double bat) {
 // Explicit Euler step of length dt for the FOM classes and the active (A) and stabilised (S)
 // pools: dA = FOM C/dt - (km + ks)·A + ka·S, dS = ks·A - ka·S, with the marked shares carried
 // along.
-void PlotModel::sub_step(long double dt, Turnover& t) {
+[[gnu::always_inline]] inline void PlotModel::sub_step(double step, Turnover& t) {
     const ModelParameters& p = options_.parms;
-    const FomTurnover f = fom_.opsturnover(dt, p.cnrsom);
+    const FomTurnover f = fom_.opsturnover(step, p.cnrsom);
+    const long double dt = step;
     t.c_rep += f.dcrep;
     t.n_m_fom += f.dnmin;
     if (!options_.pools_turn_over) return;

@@ -159,7 +159,7 @@ private:
 
     void initial_split();
     Turnover som_year_step(double bat);
-    void sub_step(long double dt, Turnover& t);
+    void sub_step(double step, Turnover& t);
     void update_bd();
     double wilting_point(double corg) const;
     double stabilise_lts(PoolFluxes& fluxes);
