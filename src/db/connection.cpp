@@ -118,9 +118,11 @@ void Connection::configure(bool new_file) {
     // Work tables of a run are built and joined in bulk: a larger page cache for the
     // database and one of the same size for temporary tables and sorts, which spill into
     // a temporary file beyond it, so that memory stays bounded however many plots a run
-    // has.
+    // has. Deleted content is overwritten with zeros only where that costs no extra writes
+    // (the library's default here zeroes every freed page): a run drops and rebuilds its
+    // work tables, and zeroing each page they free made every run slower.
     execute_native("PRAGMA temp_store=FILE; PRAGMA cache_size=-65536; "
-                   "PRAGMA temp.cache_size=-65536");
+                   "PRAGMA temp.cache_size=-65536; PRAGMA secure_delete=FAST");
 }
 
 void Connection::execute_native(const std::string& sqlite_text) {

@@ -136,15 +136,41 @@ void run_post_processing(RunContext& ctx) {
     run_statement_file(ctx.conn, ctx.sim.pst_proc_query);
 }
 
+namespace {
+
+// Whether every row of the result table belongs to a selected plot, its FL_ID compared with
+// site_state's as the removal's join compares them (a row without FL_ID belongs to none).
+bool only_selected_plots_in(db::Connection& conn, const std::string& table) {
+    const std::string sql = "SELECT NOT EXISTS (SELECT 1 FROM \"" + table +
+                            "\" t WHERE NOT EXISTS (SELECT 1 FROM site_state s "
+                            "WHERE s.FL_ID = t.FL_ID AND s.status = 1))";
+    db::Statement check = conn.prepare_native(sql);
+    return check.step() && check.column_number(0) == 1;
+}
+
+// Removes the results of the selected plots from the table. When the table holds no others,
+// as after a run over every plot, it is emptied at once: SQLite then frees its pages
+// without visiting each row and each index entry.
+void remove_results_of_selected_plots(db::Connection& conn, const std::string& table,
+                                      const char* jet_removal) {
+    if (!conn.has_table(table)) return;
+    if (only_selected_plots_in(conn, table))
+        conn.execute_native("DELETE FROM \"" + table + "\"");
+    else
+        conn.execute(jet_removal);
+}
+
+} // namespace
+
 void remove_earlier_results(db::Connection& conn) {
     // A result table that does not exist yet holds no results to remove (a new database
     // has no tsm_zbv before its first final stage). The results go all at once or not at
     // all, so that a failure never leaves a plot with half of its earlier results.
     db::Transaction all_at_once(conn, true);
-    if (conn.has_table("sim_result")) conn.execute(remove_sim_result_and_status);
-    if (conn.has_table("tsm_nresult")) conn.execute(remove_nresult);
-    if (conn.has_table("tsm_zbv")) conn.execute(remove_zbv);
-    if (conn.has_table("sim_result")) conn.execute(remove_sim_result);
+    remove_results_of_selected_plots(conn, "sim_result", remove_sim_result_and_status);
+    remove_results_of_selected_plots(conn, "tsm_nresult", remove_nresult);
+    remove_results_of_selected_plots(conn, "tsm_zbv", remove_zbv);
+    remove_results_of_selected_plots(conn, "sim_result", remove_sim_result);
     if (conn.has_table("str_result")) conn.execute(remove_str_result);
     all_at_once.commit();
 }

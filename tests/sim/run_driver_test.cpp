@@ -370,6 +370,24 @@ TEST_F(RunTest, RemovesEarlierResultsOfSelectedPlotsOnly) {
               "101\n102\n");
 }
 
+// A table that holds results of the selected plots only is emptied at once; a row of no
+// selected plot (here one without FL_ID) keeps the removal to the selected plots' rows.
+TEST_F(RunTest, RemovesResultsOfEverySelectedPlotAndNothingElse) {
+    db::Connection& c = conn();
+    for (const bool with_orphan : {false, true}) {
+        for (const char* table : {"sim_result", "tsm_nresult", "tsm_zbv"}) {
+            c.execute(std::string("delete from ") + table);
+            for (const char* id : {"101", "102", with_orphan ? "null" : "101"})
+                c.execute(std::string("insert into ") + table + " (fl_id) values (" + id + ")");
+        }
+        run();
+        for (const char* table : {"sim_result", "tsm_nresult", "tsm_zbv"})
+            EXPECT_EQ(test::rows(c, std::string("select count(*), count(fl_id) from ") + table),
+                      with_orphan ? "1|0\n" : "0|0\n")
+                << table;
+    }
+}
+
 // The earlier results go all at once: a failure part way keeps every one of them.
 TEST_F(RunTest, FailedRemovalKeepsEveryEarlierResult) {
     db::Connection& c = conn();
