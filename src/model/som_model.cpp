@@ -163,6 +163,8 @@ PlotModel::Turnover PlotModel::som_year_step(double bat) {
     // One call site, so that the step is inlined and the year's sums stay in registers.
     const int steps = rest > 0 ? n + 1 : n;
     for (int i = 0; i < steps; ++i) sub_step(i < n ? sub_step_length : rest, t);
+    // The C passed from FOM to the active pool is the C passed to SOM, summed alike.
+    if (options_.pools_turn_over) t.fluxes.fom_to_active = t.c_rep;
     c_dec_ = c_am_ + c_sm_;
     if (options_.dyn_bd) update_bd();
     return t;
@@ -186,7 +188,6 @@ PlotModel::Turnover PlotModel::som_year_step(double bat) {
     t.c_min_fom += f.cminops;
     t.c_min_total += p.km * A * dt + f.cminops;
     t.n_min += p.km * dt * A / p.cnrsom + f.dnmin;
-    t.fluxes.fom_to_active += f.dcrep;
     t.fluxes.active_to_stab += p.ks * A * dt;
     t.fluxes.stab_to_active += p.ka * S * dt;
     const long double new_a = A + dA * dt, new_s = S + dS * dt;
