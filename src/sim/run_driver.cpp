@@ -140,10 +140,15 @@ namespace {
 
 // Whether every row of the result table belongs to a selected plot, its FL_ID compared with
 // site_state's as the removal's join compares them (a row without FL_ID belongs to none).
+// Each distinct FL_ID is looked up once: the results' index on FL_ID gives them without
+// visiting every row. Distinct under the binary collation, so that values a column's own
+// collation takes as equal are each looked up.
 bool only_selected_plots_in(db::Connection& conn, const std::string& table) {
-    const std::string sql = "SELECT NOT EXISTS (SELECT 1 FROM \"" + table +
-                            "\" t WHERE NOT EXISTS (SELECT 1 FROM site_state s "
-                            "WHERE s.FL_ID = t.FL_ID AND s.status = 1))";
+    const std::string sql = "SELECT NOT EXISTS (SELECT 1 FROM (SELECT DISTINCT FL_ID COLLATE "
+                            "BINARY AS id FROM \"" +
+                            table +
+                            "\") WHERE NOT EXISTS (SELECT 1 FROM site_state s "
+                            "WHERE s.FL_ID = id AND s.status = 1))";
     db::Statement check = conn.prepare_native(sql);
     return check.step() && check.column_number(0) == 1;
 }
