@@ -89,7 +89,7 @@ TEST(FomListTest, DecompositionSplitsCarbonAndNitrogenPerClass) {
     FomList list;
     list.add_ops_rec(1.0, 20, 0.5, 0.4, 1000, 1, 1); // decomposes 50: 20 to SOM, marked
     list.add_ops_rec(0.5, 50, 0.2, 0.1, 500, 0, 2);  // decomposes 10: 1 to SOM
-    const sim::FomTurnover t = list.opsturnover(0.1L, 8.5L);
+    const sim::FomTurnover t = list.opsturnover(0.1, 8.5);
     expect_rel(static_cast<double>(t.dcrep), 21, "dcrep");
     expect_rel(static_cast<double>(t.cminops), 39, "cminops");
     expect_rel(static_cast<double>(t.mr), 20.0 / 21, "mr");
@@ -101,7 +101,7 @@ TEST(FomListTest, DecompositionSplitsCarbonAndNitrogenPerClass) {
 
     FomList unmarked;
     unmarked.add_ops_rec(1, 20, 0.5, 0.4, 1000, 0, 1);
-    EXPECT_EQ(unmarked.opsturnover(0.1L, 8.5L).mr, 0);
+    EXPECT_EQ(unmarked.opsturnover(0.1, 8.5).mr, 0);
 }
 
 TEST(FomListTest, RejectsNonPositiveRatioAndKeepsSavedClasses) {
@@ -113,7 +113,7 @@ TEST(FomListTest, RejectsNonPositiveRatioAndKeepsSavedClasses) {
         EXPECT_NE(std::string(e.what()).find("4711"), std::string::npos) << e.what();
     }
     list.add_ops_rec(0.7, 20, 0.5, 0.3, 100, 1, 3);
-    list.opsturnover(0.1L, 8.5L);
+    list.opsturnover(0.1, 8.5);
     const FomList copy = FomList::from_states(list.states());
     ASSERT_EQ(copy.classes().size(), 1u);
     EXPECT_EQ(copy.classes()[0].item_ix, 3);
