@@ -378,10 +378,6 @@ void drop_work_table(Connection& conn, const std::string& table) {
     }
 }
 
-namespace {
-
-// The name an index of a "create [unique] index NAME on TABLE ..." statement has in the
-// database: Jet index names belong to their table, so the database holds "TABLE.NAME".
 std::string stored_index_name(const std::string& statement) {
     const auto bare = [](std::string word) {
         if (word.size() > 2 && word.front() == '[' && word.back() == ']')
@@ -398,7 +394,6 @@ std::string stored_index_name(const std::string& statement) {
     throw Error("not a create index statement", statement);
 }
 
-} // namespace
 
 bool create_index_if_missing(Connection& conn, const std::string& jet_create_index) {
     if (conn.has_index(stored_index_name(jet_create_index))) return false;

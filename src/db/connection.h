@@ -118,6 +118,10 @@ private:
 // other failure (a locked or read-only database, an I/O error) throws, naming the table.
 void drop_work_table(Connection& conn, const std::string& table);
 
+// The name the index of a "create [unique] index NAME on TABLE ..." statement has in the
+// database: Jet index names belong to their table, so the database holds "TABLE.NAME".
+std::string stored_index_name(const std::string& jet_create_index);
+
 // Runs "create [unique] index NAME on ..." unless an index NAME exists already; returns true
 // when it created the index. Any failure of the creation itself throws.
 bool create_index_if_missing(Connection& conn, const std::string& jet_create_index);

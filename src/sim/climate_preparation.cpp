@@ -254,13 +254,17 @@ void scenario_repetitions(RunContext& ctx) {
     }
 }
 
-void climate_indexes(RunContext& ctx) {
+constexpr const char* climate_data_indexes[] = {
+    " create index clix1 on climate_data (climate_ID, [year]) ",
+    " create index clix on climate_data (climate_ID) "};
+
+void climate_indexes(RunContext& ctx, ClimateDataIndexes climate_data) {
     ctx.conn.execute(" create index clix on  eff_climate (FL_ID, year_) ");
     ctx.conn.execute(" create index clix1 on  eff_climate (FL_ID) ");
     ctx.message("eff_climate index created");
-    for (const char* index : {" create index clix1 on climate_data (climate_ID, [year]) ",
-                              " create index clix on climate_data (climate_ID) "})
-        if (db::create_index_if_missing(ctx.conn, index)) ctx.message("climate_data index created");
+    const int created = climate_data.create_here ? index_climate_data(ctx.conn)
+                                                 : climate_data.created_before;
+    for (int i = 0; i < created; ++i) ctx.message("climate_data index created");
 }
 
 // A station without weather would give every year the marker temperature; the run stops
@@ -282,7 +286,7 @@ void require_station_weather(RunContext& ctx) {
 }
 
 // beregnung_jsum and eff_climate: the yearly irrigation and climate of every plot-year.
-void effective_climate(RunContext& ctx) {
+void effective_climate(RunContext& ctx, ClimateDataIndexes climate_data) {
     auto& c = ctx.conn;
     const bool regional = ctx.state.regional_mode;
     db::drop_work_table(c, "beregnung_jsum");
@@ -290,7 +294,7 @@ void effective_climate(RunContext& ctx) {
     db::drop_work_table(c, "eff_climate");
     c.execute(build_eff_climate);
     scenario_repetitions(ctx);
-    climate_indexes(ctx);
+    climate_indexes(ctx, climate_data);
     c.execute(std::string(climate_head) + long_term_means);
     c.execute(std::string(climate_head) + station_years);
     c.execute(add_irrigation);
@@ -457,15 +461,11 @@ void time_frame(RunContext& ctx) {
     c.execute(last_year_irrigation(regional));
 }
 
-void climate_bat(RunContext& ctx, const WmzTable& nodes) {
+void yearly_climate_and_bat(RunContext& ctx, const WmzTable& nodes,
+                            ClimateDataIndexes climate_data) {
     auto& c = ctx.conn;
-    db::drop_work_table(c, "tmp_bat");
-    if (!ctx.sim.recalc_bat) {
-        bat_from_mean(ctx);
-        return;
-    }
     require_station_weather(ctx);
-    effective_climate(ctx);
+    effective_climate(ctx, climate_data);
     db::drop_work_table(c, "clim4sim");
     int last_count = c.execute(build_clim4sim);
     if (ctx.sim.simple_version)
@@ -473,7 +473,28 @@ void climate_bat(RunContext& ctx, const WmzTable& nodes) {
     else
         ctx.message("simple_bat=no");
     ctx.count("updt tmp bat :", last_count);
-    if (!c.has_table("tmp_hlpcinit")) c.execute_ignoring_failure(initial_carbon_estimate);
+}
+
+void initial_carbon_estimate_if_missing(RunContext& ctx) {
+    if (!ctx.conn.has_table("tmp_hlpcinit"))
+        ctx.conn.execute_ignoring_failure(initial_carbon_estimate);
+}
+
+int index_climate_data(db::Connection& c) {
+    int created = 0;
+    for (const char* index : climate_data_indexes)
+        if (db::create_index_if_missing(c, index)) ++created;
+    return created;
+}
+
+void climate_bat(RunContext& ctx, const WmzTable& nodes, ClimateDataIndexes indexes) {
+    db::drop_work_table(ctx.conn, "tmp_bat");
+    if (!ctx.sim.recalc_bat) {
+        bat_from_mean(ctx);
+        return;
+    }
+    yearly_climate_and_bat(ctx, nodes, indexes);
+    initial_carbon_estimate_if_missing(ctx);
 }
 
 } // namespace sim

@@ -37,6 +37,14 @@ private:
 // throws db::Error.
 void time_frame(RunContext& ctx);
 
+// How climate_bat() comes by the indexes of climate_data: it creates those that are missing,
+// or they were created before (`created_before` of them by this run, each announced in its
+// place in the message list).
+struct ClimateDataIndexes {
+    bool create_here = true;
+    int created_before = 0;
+};
+
 // Climate and BAT of the selected plots: `tmp_bat` from the plots' stored mean BAT when
 // the BAT is not recalculated; otherwise `beregnung_jsum`, `eff_climate` (with `z_cnt`
 // scenario repetitions of each plot's years), `clim4sim`, the yearly BAT computed with
@@ -45,7 +53,25 @@ void time_frame(RunContext& ctx);
 // precipitation count as missing. A plot whose station has no weather at all, two soil
 // rows of one plot, or a year with a negative mean temperature (also a year without
 // station data) show their message box and throw SoilStop; the rows computed before stay
-// written. A failing statement throws db::Error.
-void climate_bat(RunContext& ctx, const WmzTable& nodes);
+// written. A failing statement throws db::Error. `indexes` says how it comes by the
+// indexes of climate_data.
+void climate_bat(RunContext& ctx, const WmzTable& nodes, ClimateDataIndexes indexes = {});
+
+// The work tables climate_bat() builds when the BAT is recalculated, in the order it
+// builds them (tmp_hlpcinit, kept from run to run, aside).
+inline constexpr const char* yearly_climate_tables[] = {"beregnung_jsum", "eff_climate",
+                                                        "clim4sim", "tmp_bat"};
+
+// The part of climate_bat() with the BAT recalculated that reads the plots, the time frame,
+// the weather and tmp_soil_prop and writes only its own tables (yearly_climate_tables): the
+// station check, the yearly climate, clim4sim and the yearly BAT. Throws as climate_bat().
+void yearly_climate_and_bat(RunContext& ctx, const WmzTable& nodes,
+                            ClimateDataIndexes climate_data);
+// The rest of climate_bat() with the BAT recalculated: the estimate tmp_hlpcinit from
+// tmp_bat, when the database has none.
+void initial_carbon_estimate_if_missing(RunContext& ctx);
+// Creates the indexes of climate_data that climate_bat() gives it, where missing; returns
+// how many it created.
+int index_climate_data(db::Connection& c);
 
 } // namespace sim

@@ -74,11 +74,13 @@ void prepare_work_tables(RunContext& ctx) {
 }
 
 void prepare_tsm(RunContext& ctx, const RunSteps& steps) {
-    call(steps.input_quantities, ctx);
-    call(steps.time_frame, ctx);
-    call(steps.organic_inputs, ctx);
-    call(steps.soil_properties, ctx);
-    call(steps.climate_bat, ctx);
+    if (!steps.climate_alongside || !steps.climate_alongside(ctx, steps)) {
+        call(steps.input_quantities, ctx);
+        call(steps.time_frame, ctx);
+        call(steps.organic_inputs, ctx);
+        call(steps.soil_properties, ctx);
+        call(steps.climate_bat, ctx);
+    }
     ctx.observer.process_events();
 }
 

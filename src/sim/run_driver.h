@@ -40,6 +40,10 @@ struct RunSteps {
     RunStep organic_inputs;        // _koppel_prdkt, _org_dnger, opstab
     RunStep soil_properties;       // tmp_soil_prop; rebuilt again by the method branches
     RunStep climate_bat;           // beregnung_jsum, eff_climate, clim4sim, tmp_bat, tmp_hlpcinit
+    // The five steps above with the same outcome, the climate built at the same time as the
+    // organic inputs; false, having done nothing, when that is not possible (the steps then
+    // run one after the other).
+    std::function<bool(RunContext&, const RunSteps&)> climate_alongside;
     RunStep stand;                 // the STAND method's preparation
     RunStep n_deposition;          // HUMOD: the N deposition series of every climate station
     RunStep humod;                 // the HUMOD method's preparation

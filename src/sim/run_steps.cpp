@@ -1,6 +1,7 @@
 #include "sim/run_steps.h"
 
 #include "sim/balance_account.h"
+#include "sim/climate_alongside.h"
 #include "sim/climate_preparation.h"
 #include "sim/final_stage.h"
 #include "sim/humus_methods.h"
@@ -37,6 +38,9 @@ RunSteps standard_run_steps(app::SettingsStore* settings) {
     steps.load_bat_coefficients = [coefficients](RunContext& ctx) { coefficients->load(ctx); };
     steps.climate_bat = [coefficients](RunContext& ctx) {
         climate_bat(ctx, coefficients->nodes());
+    };
+    steps.climate_alongside = [coefficients](RunContext& ctx, const RunSteps& own) {
+        return prepare_climate_alongside(ctx, own, coefficients->nodes());
     };
     steps.time_frame = time_frame;
     steps.input_quantities = input_quantities;
