@@ -394,7 +394,6 @@ std::string stored_index_name(const std::string& statement) {
     throw Error("not a create index statement", statement);
 }
 
-
 bool create_index_if_missing(Connection& conn, const std::string& jet_create_index) {
     if (conn.has_index(stored_index_name(jet_create_index))) return false;
     conn.execute(jet_create_index);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <latch>
 #include <optional>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -36,9 +37,7 @@ public:
     void show_error(const std::string& title, const std::string& text) override {
         events_.push_back({Kind::error_box, title, text});
     }
-    bool ask_yes_no(const std::string& title, const std::string&) override {
-        unanswerable(title);
-    }
+    bool ask_yes_no(const std::string& title, const std::string&) override { unanswerable(title); }
     std::optional<std::string> choose_file(const std::string& title, const std::string&) override {
         unanswerable(title);
     }
@@ -77,8 +76,8 @@ struct HeldStep {
 };
 
 // Runs a step on `conn` with its own copy of the simulator state and output held back.
-void run_held(HeldStep& held, Simulator sim, db::Connection& conn,
-              const app::ProgramState& state, const RunStep& step) {
+void run_held(HeldStep& held, Simulator sim, db::Connection& conn, const app::ProgramState& state,
+              const RunStep& step) {
     RunContext aside{conn, sim, held.output, held.output, state};
     try {
         step(aside);
@@ -91,8 +90,8 @@ constexpr const char* run_schema = "run_db";
 constexpr const char* scratch_schema = "climate_scratch";
 
 // The run's database is only read by the second connection: any change of it is refused.
-int read_only_run_database(void*, int action, const char* first, const char*,
-                           const char* database, const char*) {
+int read_only_run_database(void*, int action, const char* first, const char*, const char* database,
+                           const char*) {
     const auto is_run = [](const char* name) {
         return name != nullptr && std::strcmp(name, run_schema) == 0;
     };
@@ -124,10 +123,11 @@ void remove_file_and_journals(const std::filesystem::path& file) noexcept {
         std::filesystem::remove(file.string() + suffix, ignored);
 }
 
-// The scratch database the yearly climate is built in, beside the run's database (a file of
-// the run, as its lock file; one left by a run that crashed is replaced): the run's
-// selection copied in, the run's database attached to be read. Its own tables are found
-// before those of the run's database, so the climate steps build their tables in it.
+// The scratch database the time frame and the yearly climate are built in, beside the run's
+// database (a file of the run, as its lock file; one left by a run that crashed is
+// replaced): the run's selection copied in, the run's database attached to be read. Its own
+// tables are found before those of the run's database, so the steps build their tables in
+// it; the table the time frame refills starts here as an empty copy.
 class ClimateScratch {
 public:
     explicit ClimateScratch(db::Connection& run)
@@ -141,6 +141,9 @@ public:
                                ".site_state AS SELECT * FROM site_state; CREATE INDEX " +
                                scratch_schema + ".site_state_plot ON site_state (FL_ID)");
         }
+        for (const char* table : refilled_time_tables)
+            for (const std::string& definition : definitions(run, "main", table))
+                conn_.execute_native(definition);
         conn_.prepare_native(std::string("ATTACH DATABASE ? AS ") + run_schema)
             .execute({run.path().string()});
         sqlite3_set_authorizer(conn_.handle(), read_only_run_database, nullptr);
@@ -154,22 +157,25 @@ public:
 
     db::Connection& connection() { return conn_; }
 
-    // Replaces the run database's yearly climate tables by those built here, each with its
-    // rows in their order and row ids and with its indexes, in one transaction.
+    // Puts the tables built here into the run's database, in one transaction: each table
+    // the steps made replaces the run's table of that name, with its indexes; a refilled
+    // table gets the rows of this one in place of its own. The rows keep their order and
+    // row ids. The yearly climate tables the run has are dropped also when the steps made
+    // no new ones, as climate_bat() drops them.
     void copy_into(db::Connection& run) {
         const AttachedDatabase scratch(run, file_, scratch_schema);
         db::Transaction all(run);
         for (const char* table : yearly_climate_tables) db::drop_work_table(run, table);
-        for (const auto& [table, definition] : built("table")) {
-            run.execute_native(definition);
-            std::string columns = "rowid";
-            for (const std::string& column : scratch_columns(run, table))
-                columns += ", " + db::jet::quote_name(column);
-            run.execute_native("INSERT INTO main." + db::jet::quote_name(table) + " (" +
-                               columns + ") SELECT " + columns + " FROM " + scratch_schema +
-                               "." + db::jet::quote_name(table) + " ORDER BY rowid");
+        for (const char* table : refilled_time_tables) {
+            run.execute_native("DELETE FROM main." + db::jet::quote_name(table));
+            copy_rows(run, table);
         }
-        for (const auto& [index, definition] : built("index")) run.execute_native(definition);
+        for (const std::string& table : made_tables()) {
+            db::drop_work_table(run, table);
+            for (const std::string& definition : definitions(conn_, "main", table))
+                run.execute_native(definition);
+            copy_rows(run, table);
+        }
         all.commit();
     }
 
@@ -179,26 +185,52 @@ private:
         return db::Connection::create(file);
     }
 
-    // The tables or indexes the climate steps built, with their definitions, in the order
-    // they were made.
-    std::vector<std::pair<std::string, std::string>> built(const char* type) {
-        db::Statement st = conn_.prepare_native(
-            "SELECT name, sql FROM main.sqlite_master WHERE type = ? AND sql IS NOT NULL AND "
-            "tbl_name <> 'site_state' ORDER BY rowid");
-        st.bind(1, std::string(type));
-        std::vector<std::pair<std::string, std::string>> rows;
-        while (st.step()) rows.emplace_back(st.column(0).as_text(), st.column(1).as_text());
-        return rows;
+    // The definitions of a table of `schema` and of its indexes.
+    static std::vector<std::string> definitions(db::Connection& c, const std::string& schema,
+                                                const std::string& table) {
+        db::Statement st = c.prepare_native("SELECT sql FROM " + schema +
+                                            ".sqlite_master WHERE tbl_name = ? COLLATE NOCASE "
+                                            "AND sql IS NOT NULL ORDER BY type <> 'table', rowid");
+        st.bind(1, table);
+        std::vector<std::string> sql;
+        while (st.step()) sql.push_back(st.column(0).as_text());
+        return sql;
     }
 
-    static std::vector<std::string> scratch_columns(db::Connection& run,
-                                                    const std::string& table) {
-        db::Statement st = run.prepare_native(std::string("SELECT name FROM pragma_table_info(?, '") +
-                                              scratch_schema + "') ORDER BY cid");
+    // The tables the steps made, in the order they made them: all but the selection and
+    // the refilled tables.
+    std::vector<std::string> made_tables() {
+        std::string skipped = "'site_state'";
+        for (const char* table : refilled_time_tables) skipped += ", " + db::jet::quote_text(table);
+        db::Statement st = conn_.prepare_native(
+            "SELECT name FROM main.sqlite_master WHERE type = 'table' AND lower(name) NOT IN (" +
+            skipped + ") ORDER BY rowid");
+        std::vector<std::string> tables;
+        while (st.step()) tables.push_back(st.column(0).as_text());
+        return tables;
+    }
+
+    // Appends the rows of the table built here to the run's empty table of the same
+    // definition and indexes, with their row ids. When the row ids run from 1 without a
+    // gap, as after building a table or refilling it, the rows and index entries are
+    // copied as they are stored, in one pass (the row ids are then given anew, in order).
+    void copy_rows(db::Connection& run, const std::string& table) {
+        const std::string from = std::string(scratch_schema) + "." + db::jet::quote_name(table);
+        const std::string to = "main." + db::jet::quote_name(table);
+        db::Statement gapless =
+            run.prepare_native("SELECT count(*) = coalesce(max(rowid), 0) FROM " + from);
+        if (gapless.step() && gapless.column(0).as_int() == 1) {
+            run.execute_native("INSERT INTO " + to + " SELECT * FROM " + from);
+            return;
+        }
+        db::Statement st =
+            run.prepare_native(std::string("SELECT name FROM pragma_table_info(?, '") +
+                               scratch_schema + "') ORDER BY cid");
         st.bind(1, table);
-        std::vector<std::string> names;
-        while (st.step()) names.push_back(st.column(0).as_text());
-        return names;
+        std::string columns = "rowid";
+        while (st.step()) columns += ", " + db::jet::quote_name(st.column(0).as_text());
+        run.execute_native("INSERT INTO " + to + " (" + columns + ") SELECT " + columns + " FROM " +
+                           from + " ORDER BY rowid");
     }
 
     std::string file_;
@@ -229,54 +261,76 @@ bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const Wmz
         return false; // the sequence fails where it makes them
     }
 
-    // The time frame and the soil properties, which the climate needs, come first; each
-    // failure is shown where it comes in the sequence.
-    HeldStep time_frame, soil;
-    run_held(time_frame, ctx.sim, ctx.conn, ctx.state, steps.time_frame);
-    if (time_frame.failure) {
-        run_step(steps.input_quantities, ctx);
-        time_frame.output.pass_on(ctx);
-        std::rethrow_exception(time_frame.failure);
-    }
+    // The soil properties, which the climate needs, come first; a failure is shown where it
+    // comes in the sequence.
+    HeldStep soil;
     run_held(soil, ctx.sim, ctx.conn, ctx.state, steps.soil_properties);
-    if (soil.failure) {
+    const auto up_to_soil = [&] {
         run_step(steps.input_quantities, ctx);
-        time_frame.output.pass_on(ctx);
+        run_step(steps.time_frame, ctx);
         run_step(steps.organic_inputs, ctx);
         soil.output.pass_on(ctx);
-        std::rethrow_exception(soil.failure);
-    }
-
+        if (soil.failure) std::rethrow_exception(soil.failure);
+    };
     std::optional<ClimateScratch> scratch;
     try {
-        scratch.emplace(ctx.conn);
+        if (!soil.failure) scratch.emplace(ctx.conn);
     } catch (const std::exception&) {
         // No scratch file (a folder without room or write permission): the sequence.
     }
-    HeldStep climate;
-    {
-        std::jthread alongside;
-        if (scratch) {
-            const RunStep yearly = [&nodes, indexes](RunContext& aside) {
-                yearly_climate_and_bat(aside, nodes, indexes);
-            };
-            alongside = std::jthread(run_held, std::ref(climate), ctx.sim,
-                                     std::ref(scratch->connection()), std::cref(ctx.state),
-                                     yearly);
-        }
-        run_step(steps.input_quantities, ctx);
-        time_frame.output.pass_on(ctx);
-        run_step(steps.organic_inputs, ctx);
+    if (!scratch) {
+        up_to_soil();
+        climate_bat(ctx, nodes, indexes);
+        ctx.observer.process_events();
+        return true;
     }
-    soil.output.pass_on(ctx);
-    if (scratch && !climate.failure) {
+
+    // Alongside: the time frame, then the yearly climate.
+    HeldStep time_frame, climate;
+    std::latch time_frame_done(1);
+    const RunStep yearly = [&nodes, indexes](RunContext& aside) {
+        yearly_climate_and_bat(aside, nodes, indexes);
+    };
+    Simulator aside_sim = ctx.sim;
+    bool alongside_failed = false;
+    {
+        std::jthread alongside([&] {
+            run_held(time_frame, aside_sim, scratch->connection(), ctx.state, steps.time_frame);
+            time_frame_done.count_down();
+            if (!time_frame.failure)
+                run_held(climate, aside_sim, scratch->connection(), ctx.state, yearly);
+        });
+        run_step(steps.input_quantities, ctx);
+        time_frame_done.wait();
+        if (!time_frame.failure) {
+            time_frame.output.pass_on(ctx);
+            run_step(steps.organic_inputs, ctx);
+        }
+        alongside_failed = time_frame.failure != nullptr;
+    }
+    if (alongside_failed) {
+        // The time frame fails here as in the sequence, or, when only the scratch file
+        // failed it, the rest follows in the sequence.
+        scratch.reset();
+        run_step(steps.time_frame, ctx);
+        run_step(steps.organic_inputs, ctx);
+        soil.output.pass_on(ctx);
+        climate_bat(ctx, nodes, indexes);
+    } else if (climate.failure) {
+        // The climate fails here as in the sequence (its time frame made again, unheard,
+        // as it was heard already), or, when only the scratch file failed it, is built.
+        scratch.reset();
+        soil.output.pass_on(ctx);
+        HeldStep again;
+        run_held(again, ctx.sim, ctx.conn, ctx.state, steps.time_frame);
+        if (again.failure) std::rethrow_exception(again.failure);
+        climate_bat(ctx, nodes, indexes);
+    } else {
+        soil.output.pass_on(ctx);
         climate.output.pass_on(ctx);
         scratch->copy_into(ctx.conn);
         scratch.reset();
         initial_carbon_estimate_if_missing(ctx);
-    } else {
-        scratch.reset();
-        climate_bat(ctx, nodes, indexes);
     }
     ctx.observer.process_events();
     return true;

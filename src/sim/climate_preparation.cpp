@@ -2,8 +2,8 @@
 // BAT of the plots of a run.
 #include "sim/climate_preparation.h"
 
-#include "db/db_error.h"
 #include "db/connection.h"
+#include "db/db_error.h"
 #include "db/value.h"
 #include "sim/soil_properties.h"
 
@@ -262,8 +262,8 @@ void climate_indexes(RunContext& ctx, ClimateDataIndexes climate_data) {
     ctx.conn.execute(" create index clix on  eff_climate (FL_ID, year_) ");
     ctx.conn.execute(" create index clix1 on  eff_climate (FL_ID) ");
     ctx.message("eff_climate index created");
-    const int created = climate_data.create_here ? index_climate_data(ctx.conn)
-                                                 : climate_data.created_before;
+    const int created =
+        climate_data.create_here ? index_climate_data(ctx.conn) : climate_data.created_before;
     for (int i = 0; i < created; ++i) ctx.message("climate_data index created");
 }
 

@@ -37,6 +37,10 @@ private:
 // throws db::Error.
 void time_frame(RunContext& ctx);
 
+// The table time_frame() empties and fills again rather than builds anew (the run driver
+// creates it once).
+inline constexpr const char* refilled_time_tables[] = {"tmp_time_scen"};
+
 // How climate_bat() comes by the indexes of climate_data: it creates those that are missing,
 // or they were created before (`created_before` of them by this run, each announced in its
 // place in the message list).
@@ -59,8 +63,8 @@ void climate_bat(RunContext& ctx, const WmzTable& nodes, ClimateDataIndexes inde
 
 // The work tables climate_bat() builds when the BAT is recalculated, in the order it
 // builds them (tmp_hlpcinit, kept from run to run, aside).
-inline constexpr const char* yearly_climate_tables[] = {"beregnung_jsum", "eff_climate",
-                                                        "clim4sim", "tmp_bat"};
+inline constexpr const char* yearly_climate_tables[] = {"beregnung_jsum", "eff_climate", "clim4sim",
+                                                        "tmp_bat"};
 
 // The part of climate_bat() with the BAT recalculated that reads the plots, the time frame,
 // the weather and tmp_soil_prop and writes only its own tables (yearly_climate_tables): the

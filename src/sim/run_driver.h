@@ -44,14 +44,14 @@ struct RunSteps {
     // organic inputs; false, having done nothing, when that is not possible (the steps then
     // run one after the other).
     std::function<bool(RunContext&, const RunSteps&)> climate_alongside;
-    RunStep stand;                 // the STAND method's preparation
-    RunStep n_deposition;          // HUMOD: the N deposition series of every climate station
-    RunStep humod;                 // the HUMOD method's preparation
-    RunStep salca;                 // the SALCA method's preparation
-    RunStep humus_balance;         // HUBA.../NULL: the humus balance tables
-    FinalStage final_stage;        // runs the model or finishes the method with its name
-    RunStep narrow_selection;      // one shard of a split run: keeps its plots in the run's
-                                   // snapshot of the selection (called once the snapshot exists)
+    RunStep stand;            // the STAND method's preparation
+    RunStep n_deposition;     // HUMOD: the N deposition series of every climate station
+    RunStep humod;            // the HUMOD method's preparation
+    RunStep salca;            // the SALCA method's preparation
+    RunStep humus_balance;    // HUBA.../NULL: the humus balance tables
+    FinalStage final_stage;   // runs the model or finishes the method with its name
+    RunStep narrow_selection; // one shard of a split run: keeps its plots in the run's
+                              // snapshot of the selection (called once the snapshot exists)
 };
 
 // The result-removal statements of a run, in the order they run.
