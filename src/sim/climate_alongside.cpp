@@ -8,7 +8,6 @@
 #include "sim/climate_preparation.h"
 #include "sim/shard_file.h"
 
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <latch>
@@ -89,32 +88,21 @@ void run_held(HeldStep& held, Simulator sim, db::Connection& conn, const app::Pr
 constexpr const char* run_schema = "run_db";
 constexpr const char* scratch_schema = "climate_scratch";
 
-// The run's database is only read by the second connection: any change of it is refused.
-int read_only_run_database(void*, int action, const char* first, const char*, const char* database,
-                           const char*) {
-    const auto is_run = [](const char* name) {
-        return name != nullptr && std::strcmp(name, run_schema) == 0;
-    };
-    switch (action) {
-    case SQLITE_INSERT:
-    case SQLITE_UPDATE:
-    case SQLITE_DELETE:
-    case SQLITE_CREATE_INDEX:
-    case SQLITE_CREATE_TABLE:
-    case SQLITE_CREATE_TRIGGER:
-    case SQLITE_CREATE_VIEW:
-    case SQLITE_DROP_INDEX:
-    case SQLITE_DROP_TABLE:
-    case SQLITE_DROP_TRIGGER:
-    case SQLITE_DROP_VIEW:
-    case SQLITE_REINDEX:
-    case SQLITE_ANALYZE:
-        return is_run(database) ? SQLITE_DENY : SQLITE_OK;
-    case SQLITE_ALTER_TABLE:
-        return is_run(first) ? SQLITE_DENY : SQLITE_OK;
-    default:
-        return SQLITE_OK;
+// The run's database as a URI that opens it for reading only (the library here takes URI
+// file names; where one does not, the attachment fails and the run keeps to the sequence).
+std::string read_only_uri(const std::filesystem::path& file) {
+    std::string uri = "file:";
+    for (const char c : std::filesystem::absolute(file).string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char hex[] = "0123456789abcdef";
+            uri += '%';
+            uri += hex[(c >> 4) & 0xf];
+            uri += hex[c & 0xf];
+        } else {
+            uri += c;
+        }
     }
+    return uri + "?mode=ro";
 }
 
 void remove_file_and_journals(const std::filesystem::path& file) noexcept {
@@ -133,7 +121,10 @@ public:
     explicit ClimateScratch(db::Connection& run)
         : file_(run.path().string() + ".run-climate"), conn_(fresh_file(file_)) {
         // A statement that fails is rolled back; the file itself need not survive a crash.
-        conn_.execute_native("PRAGMA journal_mode=MEMORY; PRAGMA synchronous=OFF");
+        // Smaller caches than the run's own connection's: the two work at the same time, and
+        // the run's memory stays within what the run's connection alone takes.
+        conn_.execute_native("PRAGMA main.journal_mode=MEMORY; PRAGMA main.synchronous=OFF; "
+                             "PRAGMA cache_size=-16384; PRAGMA temp.cache_size=-16384");
         {
             const AttachedDatabase scratch(run, file_, scratch_schema);
             // The run's selection as the run sees it (its snapshot, narrowed for a shard).
@@ -144,9 +135,12 @@ public:
         for (const char* table : refilled_time_tables)
             for (const std::string& definition : definitions(run, "main", table))
                 conn_.execute_native(definition);
+        // Read only: nothing here can change it, and a transaction here takes no lock of it
+        // from the run's own connection.
         conn_.prepare_native(std::string("ATTACH DATABASE ? AS ") + run_schema)
-            .execute({run.path().string()});
-        sqlite3_set_authorizer(conn_.handle(), read_only_run_database, nullptr);
+            .execute({read_only_uri(run.path())});
+        if (sqlite3_db_readonly(conn_.handle(), run_schema) != 1)
+            throw std::runtime_error("the run's database is not attached for reading only");
     }
     ~ClimateScratch() {
         conn_.close();
@@ -247,6 +241,103 @@ void run_step(const RunStep& step, RunContext& ctx) {
     ctx.observer.process_events();
 }
 
+// The preparation of a run with the time frame, the soil properties and the yearly climate
+// built alongside the input quantities and the organic inputs. Each step's message lines,
+// message boxes and failure reach the run in the place the step has in the sequence: input
+// quantities, time frame, organic inputs, soil properties, climate. When a step fails
+// alongside, it and the steps after it run again here, where they fail as in the sequence
+// (or go on, when only the scratch file failed them), on the steps before it made again.
+class Alongside {
+public:
+    Alongside(RunContext& ctx, const RunSteps& steps, const WmzTable& nodes,
+              ClimateDataIndexes indexes)
+        : ctx_(ctx), steps_(steps), nodes_(nodes),
+          indexes_(indexes), aside_steps_{steps.time_frame, steps.soil_properties,
+                                          [this](RunContext& aside) {
+                                              yearly_climate_and_bat(aside, nodes_, indexes_);
+                                          }} {}
+
+    void run() {
+        std::optional<ClimateScratch> scratch;
+        open_scratch(scratch);
+        if (!scratch) {
+            run_step(steps_.input_quantities, ctx_);
+            return here_from(time_frame);
+        }
+        with_organic_inputs(*scratch);
+        const int failed = first_failure();
+        if (failed == time_frame) {
+            scratch.reset();
+            return here_from(time_frame);
+        }
+        for (int i = soil; i < failed; ++i) held_[i].output.pass_on(ctx_);
+        if (failed == none) {
+            scratch->copy_into(ctx_.conn);
+            scratch.reset();
+            return initial_carbon_estimate_if_missing(ctx_);
+        }
+        scratch.reset();
+        for (int i = time_frame; i < failed; ++i) {
+            HeldStep again; // its messages were heard already
+            run_held(again, ctx_.sim, ctx_.conn, ctx_.state, aside_steps_[i]);
+            if (again.failure) std::rethrow_exception(again.failure);
+        }
+        here_from(failed);
+    }
+
+private:
+    enum { time_frame, soil, climate, none };
+
+    int first_failure() const {
+        for (int i = time_frame; i < none; ++i)
+            if (held_[i].failure) return i;
+        return none;
+    }
+
+    // The steps from `first` on, here; the organic inputs after the time frame.
+    void here_from(int first) {
+        if (first <= time_frame) run_step(steps_.time_frame, ctx_);
+        if (first <= time_frame) run_step(steps_.organic_inputs, ctx_);
+        if (first <= soil) run_step(steps_.soil_properties, ctx_);
+        climate_bat(ctx_, nodes_, indexes_);
+    }
+
+    void open_scratch(std::optional<ClimateScratch>& scratch) {
+        try {
+            scratch.emplace(ctx_.conn);
+        } catch (const std::exception&) {
+            // No scratch file (a folder without room or write permission): the sequence.
+        }
+    }
+
+    // The steps aside run one after the other on the scratch file, up to the first that
+    // fails, while the input quantities and, once the time frame is there, the organic
+    // inputs are prepared here. Returns when both sides are done.
+    void with_organic_inputs(ClimateScratch& scratch) {
+        std::latch time_frame_done(1);
+        const Simulator aside_sim = ctx_.sim;
+        const std::jthread alongside([&] {
+            for (int i = time_frame; i < none; ++i) {
+                run_held(held_[i], aside_sim, scratch.connection(), ctx_.state, aside_steps_[i]);
+                if (i == time_frame) time_frame_done.count_down();
+                if (held_[i].failure) break;
+            }
+        });
+        run_step(steps_.input_quantities, ctx_);
+        time_frame_done.wait();
+        if (held_[time_frame].failure) return;
+        held_[time_frame].output.pass_on(ctx_);
+        run_step(steps_.organic_inputs, ctx_);
+    }
+
+    RunContext& ctx_;
+    const RunSteps& steps_;
+    const WmzTable& nodes_;
+    const ClimateDataIndexes indexes_;
+    const RunStep aside_steps_[none];
+    HeldStep held_[none];
+};
+
 } // namespace
 
 bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const WmzTable& nodes) {
@@ -260,78 +351,7 @@ bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const Wmz
     } catch (const std::exception&) {
         return false; // the sequence fails where it makes them
     }
-
-    // The soil properties, which the climate needs, come first; a failure is shown where it
-    // comes in the sequence.
-    HeldStep soil;
-    run_held(soil, ctx.sim, ctx.conn, ctx.state, steps.soil_properties);
-    const auto up_to_soil = [&] {
-        run_step(steps.input_quantities, ctx);
-        run_step(steps.time_frame, ctx);
-        run_step(steps.organic_inputs, ctx);
-        soil.output.pass_on(ctx);
-        if (soil.failure) std::rethrow_exception(soil.failure);
-    };
-    std::optional<ClimateScratch> scratch;
-    try {
-        if (!soil.failure) scratch.emplace(ctx.conn);
-    } catch (const std::exception&) {
-        // No scratch file (a folder without room or write permission): the sequence.
-    }
-    if (!scratch) {
-        up_to_soil();
-        climate_bat(ctx, nodes, indexes);
-        ctx.observer.process_events();
-        return true;
-    }
-
-    // Alongside: the time frame, then the yearly climate.
-    HeldStep time_frame, climate;
-    std::latch time_frame_done(1);
-    const RunStep yearly = [&nodes, indexes](RunContext& aside) {
-        yearly_climate_and_bat(aside, nodes, indexes);
-    };
-    Simulator aside_sim = ctx.sim;
-    bool alongside_failed = false;
-    {
-        std::jthread alongside([&] {
-            run_held(time_frame, aside_sim, scratch->connection(), ctx.state, steps.time_frame);
-            time_frame_done.count_down();
-            if (!time_frame.failure)
-                run_held(climate, aside_sim, scratch->connection(), ctx.state, yearly);
-        });
-        run_step(steps.input_quantities, ctx);
-        time_frame_done.wait();
-        if (!time_frame.failure) {
-            time_frame.output.pass_on(ctx);
-            run_step(steps.organic_inputs, ctx);
-        }
-        alongside_failed = time_frame.failure != nullptr;
-    }
-    if (alongside_failed) {
-        // The time frame fails here as in the sequence, or, when only the scratch file
-        // failed it, the rest follows in the sequence.
-        scratch.reset();
-        run_step(steps.time_frame, ctx);
-        run_step(steps.organic_inputs, ctx);
-        soil.output.pass_on(ctx);
-        climate_bat(ctx, nodes, indexes);
-    } else if (climate.failure) {
-        // The climate fails here as in the sequence (its time frame made again, unheard,
-        // as it was heard already), or, when only the scratch file failed it, is built.
-        scratch.reset();
-        soil.output.pass_on(ctx);
-        HeldStep again;
-        run_held(again, ctx.sim, ctx.conn, ctx.state, steps.time_frame);
-        if (again.failure) std::rethrow_exception(again.failure);
-        climate_bat(ctx, nodes, indexes);
-    } else {
-        soil.output.pass_on(ctx);
-        climate.output.pass_on(ctx);
-        scratch->copy_into(ctx.conn);
-        scratch.reset();
-        initial_carbon_estimate_if_missing(ctx);
-    }
+    Alongside(ctx, steps, nodes, indexes).run();
     ctx.observer.process_events();
     return true;
 }

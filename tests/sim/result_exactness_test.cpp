@@ -14,57 +14,18 @@
 #include "synthetic_database.h"
 #include "test_support.h"
 
-#include <bit>
-#include <cinttypes>
-#include <cstdint>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
 
-// FNV-1a over the bytes of the rows.
-class Fingerprint {
-public:
-    void add(const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ bytes[i]) * 0x100000001b3ULL;
-    }
-    void add(const db::Value& v) {
-        const char type = v.is_null() ? 'n' : v.is_integer() ? 'i' : v.is_real() ? 'r' : 't';
-        add(&type, 1);
-        if (v.is_integer()) {
-            const std::int64_t i = v.as_int();
-            add(&i, sizeof i);
-        } else if (v.is_real()) {
-            const auto bits = std::bit_cast<std::uint64_t>(v.as_double());
-            add(&bits, sizeof bits);
-        } else if (v.is_text()) {
-            const std::string text = v.as_text();
-            add(text.data(), text.size() + 1);
-        }
-    }
-    std::string hex() const {
-        char text[20];
-        std::snprintf(text, sizeof text, "%016" PRIx64, hash_);
-        return text;
-    }
-
-private:
-    std::uint64_t hash_ = 0xcbf29ce484222325ULL;
-};
-
 // The fingerprints of the four result tables, with their row counts, one line each.
 std::string fingerprints(db::Connection& c) {
     std::string out;
     for (const char* table : {"sim_result", "tsm_nresult", "tsm_zbv", "tsm_driver"}) {
-        db::Statement st =
-            c.prepare_native(std::string("select * from ") + table + " order by rowid");
-        Fingerprint f;
-        int rows = 0;
-        for (; st.step(); ++rows)
-            for (int i = 0; i < st.column_count(); ++i) f.add(st.column(i));
-        out += std::string(table) + " " + std::to_string(rows) + " " + f.hex() + "\n";
+        out += std::string(table) + " " +
+               test::fingerprint(c, std::string("select * from ") + table + " order by rowid") +
+               "\n";
     }
     return out;
 }

@@ -67,4 +67,8 @@ private:
 // The rows of a query as text: fields joined by "|", rows ended by "\n", Null as "NULL".
 std::string rows(db::Connection& c, const std::string& query);
 
+// The row count and a hash (hex) of a native query's rows: every value's type and, for
+// numbers, every bit, in the order the rows come; "count hash".
+std::string fingerprint(db::Connection& c, const std::string& native_query);
+
 } // namespace test
