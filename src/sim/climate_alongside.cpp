@@ -204,19 +204,19 @@ private:
         return tables;
     }
 
-    // Appends the rows of the table built here to the run's empty table of the same
-    // definition and indexes, with their row ids. When the row ids run from 1 without a
-    // gap, as after building a table or refilling it, the rows and index entries are
-    // copied as they are stored, in one pass (the row ids are then given anew, in order).
+    // Fills the run's empty table of the same definition and indexes with the rows of the
+    // table built here, with their row ids. The rows and index entries are copied as they
+    // are stored, in one pass; where that gives row ids anew (a table without indexes) and
+    // the ones built here do not run from 1 without a gap, the rows are copied again with
+    // their own.
     void copy_rows(db::Connection& run, const std::string& table) {
         const std::string from = std::string(scratch_schema) + "." + db::jet::quote_name(table);
         const std::string to = "main." + db::jet::quote_name(table);
-        db::Statement gapless =
-            run.prepare_native("SELECT count(*) = coalesce(max(rowid), 0) FROM " + from);
-        if (gapless.step() && gapless.column(0).as_int() == 1) {
-            run.execute_native("INSERT INTO " + to + " SELECT * FROM " + from);
-            return;
-        }
+        run.execute_native("INSERT INTO " + to + " SELECT * FROM " + from);
+        db::Statement same = run.prepare_native("SELECT (SELECT max(rowid) FROM " + to +
+                                                ") IS (SELECT max(rowid) FROM " + from + ")");
+        if (same.step() && same.column(0).as_int() == 1) return;
+        run.execute_native("DELETE FROM " + to);
         db::Statement st =
             run.prepare_native(std::string("SELECT name FROM pragma_table_info(?, '") +
                                scratch_schema + "') ORDER BY cid");

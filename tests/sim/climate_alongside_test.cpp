@@ -45,39 +45,44 @@ std::string tables_of(db::Connection& c) {
     return out;
 }
 
-Outcome run(const std::filesystem::path& file, const char* fault, bool alongside,
-            int repetitions = 0) {
-    db::Connection c = db::create_experiment_database(file, true);
-    c.execute("update site_state set status=1");
-    if (*fault) c.execute(fault);
+struct Case {
+    const char* name;
+    const char* fault; // statements that spoil the demo database
+    sim::CalculateOutcome calculate;
+    int repetitions = 0;               // of each plot's years in the yearly climate
+    const char* after_time_frame = ""; // a statement run right after the time frame
+};
+
+Outcome run(const std::filesystem::path& file, const Case& c, bool alongside) {
+    db::Connection db = db::create_experiment_database(file, true);
+    db.execute("update site_state set status=1");
+    if (*c.fault) db.execute(c.fault);
     sim::Simulator simulator;
     simulator.methode = "TSM";
-    simulator.z_cnt = repetitions;
+    simulator.z_cnt = c.repetitions;
     sim::RecordingObserver observer;
     test::ScriptedDialogs dialogs;
     app::ProgramState state;
-    sim::RunContext ctx{c, simulator, observer, dialogs, state};
+    sim::RunContext ctx{db, simulator, observer, dialogs, state};
     sim::RunSteps steps = sim::standard_run_steps();
     if (!alongside) steps.climate_alongside = nullptr;
+    if (*c.after_time_frame)
+        steps.time_frame = [time_frame = steps.time_frame, &c](sim::RunContext& step) {
+            time_frame(step);
+            step.conn.execute(c.after_time_frame);
+        };
     Outcome o;
     {
-        db::TraceScope trace(c, [&](const std::string& s) { o.main_statements.push_back(s); });
+        db::TraceScope trace(db, [&](const std::string& s) { o.main_statements.push_back(s); });
         o.calculate = sim::press_calculate(ctx, steps);
     }
     for (const std::string& line : simulator.messages)
         if (line.rfind("TSM run started", 0) != 0 && line.rfind("job finished", 0) != 0)
             o.messages.push_back(line);
     o.shown = dialogs.shown;
-    o.tables = tables_of(c);
+    o.tables = tables_of(db);
     return o;
 }
-
-struct Case {
-    const char* name;
-    const char* fault; // statements that spoil the demo database
-    sim::CalculateOutcome calculate;
-    int repetitions = 0; // of each plot's years in the yearly climate
-};
 
 class ClimateAlongside : public testing::TestWithParam<Case> {};
 
@@ -85,10 +90,10 @@ TEST_P(ClimateAlongside, LeavesWhatTheStepsOneAfterTheOtherLeave) {
     const Case& c = GetParam();
     test::TempDir dir;
     test::WorkingFolder folder{dir.path()};
-    const Outcome sequence = run(dir / "sequence.db", c.fault, false, c.repetitions);
+    const Outcome sequence = run(dir / "sequence.db", c, false);
     // A scratch file left by a run that crashed is replaced.
     std::ofstream(dir / "alongside.db.run-climate") << "left by a crashed run";
-    const Outcome alongside = run(dir / "alongside.db", c.fault, true, c.repetitions);
+    const Outcome alongside = run(dir / "alongside.db", c, true);
 
     EXPECT_EQ(sequence.calculate, c.calculate);
     EXPECT_EQ(alongside.calculate, sequence.calculate);
@@ -102,11 +107,13 @@ TEST_P(ClimateAlongside, LeavesWhatTheStepsOneAfterTheOtherLeave) {
 TEST(ClimateAlongsideRun, BuildsTheYearlyClimateOnAnotherConnection) {
     test::TempDir dir;
     test::WorkingFolder folder{dir.path()};
-    const Outcome alongside = run(dir / "alongside.db", "", true);
+    const Outcome alongside =
+        run(dir / "alongside.db", {"completes", "", sim::CalculateOutcome::completed}, true);
     ASSERT_EQ(alongside.calculate, sim::CalculateOutcome::completed);
     for (const std::string& statement : alongside.main_statements)
         EXPECT_EQ(statement.find("INTO eff_climate"), std::string::npos) << statement;
-    const Outcome sequence = run(dir / "sequence.db", "", false);
+    const Outcome sequence =
+        run(dir / "sequence.db", {"completes", "", sim::CalculateOutcome::completed}, false);
     bool built_here = false;
     for (const std::string& statement : sequence.main_statements)
         built_here = built_here || statement.find("INTO eff_climate") != std::string::npos;
@@ -133,7 +140,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"plot_without_soil", "update field_description set soil_ID=99 where fl_id=101",
              sim::CalculateOutcome::completed},
         // Repeated years of a scenario make the yearly climate longer than the time frame.
-        Case{"scenario_repetitions", "", sim::CalculateOutcome::completed, 2}),
+        Case{"scenario_repetitions", "", sim::CalculateOutcome::completed, 2},
+        // A table with a gap in its row ids keeps them in the run's database.
+        Case{"row_ids_with_a_gap", "", sim::CalculateOutcome::completed, 0,
+             "delete from tmp_tirgint where rowid = 2"}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 } // namespace
