@@ -90,9 +90,9 @@ constexpr const char* scratch_schema = "climate_scratch";
 
 // The run's database as a URI that opens it for reading only (the library here takes URI
 // file names; where one does not, the attachment fails and the run keeps to the sequence).
-std::string read_only_uri(const std::filesystem::path& file) {
+std::string read_only_uri(const std::string& file) {
     std::string uri = "file:";
-    for (const char c : std::filesystem::absolute(file).string()) {
+    for (const char c : file) {
         if (c == '%' || c == '?' || c == '#') {
             static const char hex[] = "0123456789abcdef";
             uri += '%';
@@ -103,6 +103,13 @@ std::string read_only_uri(const std::filesystem::path& file) {
         }
     }
     return uri + "?mode=ro";
+}
+
+// The file a connection has open, with its full path (whatever the working folder is now);
+// "" for a database in memory.
+std::string open_file(const db::Connection& conn) {
+    const char* file = sqlite3_db_filename(conn.handle(), "main");
+    return file != nullptr ? file : "";
 }
 
 void remove_file_and_journals(const std::filesystem::path& file) noexcept {
@@ -119,7 +126,7 @@ void remove_file_and_journals(const std::filesystem::path& file) noexcept {
 class ClimateScratch {
 public:
     explicit ClimateScratch(db::Connection& run)
-        : file_(run.path().string() + ".run-climate"), conn_(fresh_file(file_)) {
+        : file_(database_file(run) + ".run-climate"), conn_(fresh_file(file_)) {
         // A statement that fails is rolled back; the file itself need not survive a crash.
         // Smaller caches than the run's own connection's: the two work at the same time, and
         // the run's memory stays within what the run's connection alone takes.
@@ -138,7 +145,7 @@ public:
         // Read only: nothing here can change it, and a transaction here takes no lock of it
         // from the run's own connection.
         conn_.prepare_native(std::string("ATTACH DATABASE ? AS ") + run_schema)
-            .execute({read_only_uri(run.path())});
+            .execute({read_only_uri(database_file(run))});
         if (sqlite3_db_readonly(conn_.handle(), run_schema) != 1)
             throw std::runtime_error("the run's database is not attached for reading only");
     }
@@ -174,6 +181,12 @@ public:
     }
 
 private:
+    static std::string database_file(db::Connection& run) {
+        std::string file = open_file(run);
+        if (file.empty()) throw std::runtime_error("the run's database is not a file");
+        return file;
+    }
+
     static db::Connection fresh_file(const std::string& file) {
         remove_file_and_journals(file);
         return db::Connection::create(file);
@@ -230,11 +243,6 @@ private:
     std::string file_;
     db::Connection conn_;
 };
-
-bool on_file(const db::Connection& conn) {
-    std::error_code ec;
-    return !conn.path().empty() && std::filesystem::is_regular_file(conn.path(), ec);
-}
 
 void run_step(const RunStep& step, RunContext& ctx) {
     step(ctx);
@@ -342,7 +350,7 @@ private:
 
 bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const WmzTable& nodes) {
     if (!ctx.sim.recalc_bat || !steps.input_quantities || !steps.time_frame ||
-        !steps.organic_inputs || !steps.soil_properties || !on_file(ctx.conn))
+        !steps.organic_inputs || !steps.soil_properties || open_file(ctx.conn).empty())
         return false;
     // The weather is read alongside, where its indexes cannot be made: they are made first.
     ClimateDataIndexes indexes{false, 0};
