@@ -6,6 +6,7 @@
 #include "db/connection.h"
 #include "db/jet/translation.h"
 #include "sim/climate_preparation.h"
+#include "sim/final_stage.h"
 #include "sim/shard_file.h"
 
 #include <exception>
@@ -282,6 +283,7 @@ public:
         if (failed == none) {
             scratch->copy_into(ctx_.conn);
             scratch.reset();
+            ctx_.sim.run_preview = preview_;
             return initial_carbon_estimate_if_missing(ctx_);
         }
         scratch.reset();
@@ -322,16 +324,32 @@ private:
     // fails, while the input quantities and, once the time frame is there, the organic
     // inputs are prepared here. Returns when both sides are done.
     void with_organic_inputs(ClimateScratch& scratch) {
-        std::latch time_frame_done(1);
+        std::latch time_frame_done(1), input_quantities_done(1);
+        bool input_quantities_failed = false;
         const Simulator aside_sim = ctx_.sim;
         const std::jthread alongside([&] {
             for (int i = time_frame; i < none; ++i) {
                 run_held(held_[i], aside_sim, scratch.connection(), ctx_.state, aside_steps_[i]);
                 if (i == time_frame) time_frame_done.count_down();
-                if (held_[i].failure) break;
+                if (held_[i].failure) return;
+            }
+            // What the final stage asks first, once the input quantities are there.
+            input_quantities_done.wait();
+            if (input_quantities_failed) return;
+            try {
+                preview_ = preview_tsm_run(scratch.connection());
+            } catch (const std::exception&) {
+                // The final stage asks itself.
             }
         });
-        run_step(steps_.input_quantities, ctx_);
+        try {
+            run_step(steps_.input_quantities, ctx_);
+        } catch (...) {
+            input_quantities_failed = true;
+            input_quantities_done.count_down();
+            throw;
+        }
+        input_quantities_done.count_down();
         time_frame_done.wait();
         if (held_[time_frame].failure) return;
         held_[time_frame].output.pass_on(ctx_);
@@ -344,6 +362,7 @@ private:
     const ClimateDataIndexes indexes_;
     const RunStep aside_steps_[none];
     HeldStep held_[none];
+    std::optional<Simulator::RunPreview> preview_;
 };
 
 } // namespace

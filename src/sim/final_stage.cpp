@@ -15,6 +15,7 @@
 
 #include <filesystem>
 #include <set>
+#include <utility>
 
 namespace sim {
 
@@ -43,6 +44,11 @@ const std::string tsm_run_rows =
 
 const std::string tsm_run_count = "SELECT Count(*) AS n " + tsm_run_rows;
 } // namespace
+
+Simulator::RunPreview preview_tsm_run(db::Connection& conn) {
+    return {!conn.open(initialisation_check).empty(),
+            static_cast<int>(conn.scalar(tsm_run_count).as_int())};
+}
 
 std::string tsm_run_statement(bool with_tillage_share, const UncertaintyFactors* f) {
     const auto scaled = [&](const std::string& column, double factor) {
@@ -121,6 +127,7 @@ void end_of_run(RunContext& ctx, int last_plot) {
 void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsStore* settings) {
     db::Connection& conn = ctx.conn;
     Simulator& sim = ctx.sim;
+    std::optional<Simulator::RunPreview> preview = std::exchange(sim.run_preview, std::nullopt);
     ensure_result_table(conn, driver_layout());
     conn.execute("delete from tsm_driver");
 
@@ -133,7 +140,8 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
         // exist already).
         db::create_index_if_missing(
             conn, " create index tsm_meas_init on measurements (year_number, FL_ID) ");
-        if (!conn.open(initialisation_check).empty()) {
+        if (!preview) preview = preview_tsm_run(conn);
+        if (preview->initialisation_fails) {
             ctx.dialogs.show_message(init_check_caption, init_check_text);
             return;
         }
@@ -150,9 +158,7 @@ void run_final_stage(RunContext& ctx, const std::string& method, app::SettingsSt
     if (zbv == ZbvStatus::refused) return;
 
     // The rows of "TSM" are counted from its joins alone, without reading and sorting them.
-    const int total = balance_method(method)
-                          ? count_rows(conn, statement)
-                          : static_cast<int>(conn.scalar(tsm_run_count).as_int());
+    const int total = balance_method(method) ? count_rows(conn, statement) : preview->rows;
     ctx.observer.progress(0, total);
     ctx.message("tsm running");
     sim.histogram = {};

@@ -42,4 +42,8 @@ std::string tsm_run_statement(bool with_tillage_share, const UncertaintyFactors*
 // initial measurement.
 extern const char* const initialisation_check;
 
+// The initialisation check and the row count of the run statement of "TSM", as its final
+// stage finds them, on a connection that sees the run's tables and selection.
+Simulator::RunPreview preview_tsm_run(db::Connection& conn);
+
 } // namespace sim

@@ -190,6 +190,7 @@ void run(RunContext& ctx, const RunSteps& steps) {
     disable_controls(sim);
     sim.messages.clear();
     sim.assessment = false; // until this run's final stage ends normally
+    sim.run_preview.reset();
     ctx.observer.run_started();
     for (const std::string& line : opening_messages(sim, clock_time())) ctx.message(line);
 

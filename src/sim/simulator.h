@@ -46,7 +46,14 @@ struct Simulator {
     bool autoclick = false;      // press "calculate" at the end of activation
     bool singlemode = false;     // opened by the workbench for one plot
     bool assessment = false;     // set by a final stage that ended normally
-    std::string shard;           // "i/k" for one shard of a split run (partial assessment)
+    // What the final stage of "TSM" asks the database first, found out while the
+    // preparation was still at work; taken and cleared by that final stage.
+    struct RunPreview {
+        bool initialisation_fails = false; // a plot failed the initialisation check
+        int rows = 0;                      // rows of the run statement
+    };
+    std::optional<RunPreview> run_preview;
+    std::string shard; // "i/k" for one shard of a split run (partial assessment)
     ModelParameters parms;
     double mi = 0, me = 0, ma = 0; // pore size parameters of the soil properties
 

@@ -99,11 +99,15 @@ TEST_P(ClimateAlongside, LeavesWhatTheStepsOneAfterTheOtherLeave) {
     EXPECT_EQ(alongside.calculate, sequence.calculate);
     EXPECT_EQ(alongside.messages, sequence.messages);
     EXPECT_EQ(alongside.shown, sequence.shown);
+    if (std::string(c.name) == "initialisation_fails") {
+        EXPECT_EQ(alongside.shown.size(), 1u);
+    }
     EXPECT_EQ(alongside.tables, sequence.tables);
     EXPECT_FALSE(std::filesystem::exists(dir / "alongside.db.run-climate"));
 }
 
-// When the run completes, the yearly climate was not built on the run's own connection.
+// When the run completes, the yearly climate was not built on the run's own connection,
+// nor were the rows of the final stage counted there.
 TEST(ClimateAlongsideRun, BuildsTheYearlyClimateOnAnotherConnection) {
     test::TempDir dir;
     test::WorkingFolder folder{dir.path()};
@@ -111,7 +115,9 @@ TEST(ClimateAlongsideRun, BuildsTheYearlyClimateOnAnotherConnection) {
         run(dir / "alongside.db", {"completes", "", sim::CalculateOutcome::completed}, true);
     ASSERT_EQ(alongside.calculate, sim::CalculateOutcome::completed);
     for (const std::string& statement : alongside.main_statements)
-        EXPECT_EQ(statement.find("INTO eff_climate"), std::string::npos) << statement;
+        EXPECT_TRUE(statement.find("INTO eff_climate") == std::string::npos &&
+                    statement.find("Count(*) AS n") == std::string::npos)
+            << statement;
     const Outcome sequence =
         run(dir / "sequence.db", {"completes", "", sim::CalculateOutcome::completed}, false);
     bool built_here = false;
@@ -141,6 +147,11 @@ INSTANTIATE_TEST_SUITE_P(
              sim::CalculateOutcome::completed},
         // Repeated years of a scenario make the yearly climate longer than the time frame.
         Case{"scenario_repetitions", "", sim::CalculateOutcome::completed, 2},
+        // The final stage stops at once when a plot's cultivation starts after its initial
+        // measurement (found out alongside).
+        Case{"initialisation_fails",
+             "update measurements set [year]=1900 where year_number=0 and fl_id=101",
+             sim::CalculateOutcome::completed},
         // A table with a gap in its row ids keeps them in the run's database.
         Case{"row_ids_with_a_gap", "", sim::CalculateOutcome::completed, 0,
              "delete from tmp_tirgint where rowid = 2"}),
