@@ -9,9 +9,12 @@
 #include "sim/final_stage.h"
 #include "sim/shard_file.h"
 
+#include <atomic>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <latch>
+#include <malloc.h>
 #include <optional>
 #include <sqlite3.h>
 #include <stdexcept>
@@ -245,6 +248,18 @@ private:
     db::Connection conn_;
 };
 
+// Runs a function when it goes out of scope.
+class ScopeExit {
+public:
+    explicit ScopeExit(std::function<void()> f) : f_(std::move(f)) {}
+    ~ScopeExit() { f_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    std::function<void()> f_;
+};
+
 void run_step(const RunStep& step, RunContext& ctx) {
     step(ctx);
     ctx.observer.process_events();
@@ -276,17 +291,17 @@ public:
         with_organic_inputs(*scratch);
         const int failed = first_failure();
         if (failed == time_frame) {
-            scratch.reset();
+            close_scratch(scratch);
             return here_from(time_frame);
         }
         for (int i = soil; i < failed; ++i) held_[i].output.pass_on(ctx_);
         if (failed == none) {
             scratch->copy_into(ctx_.conn);
-            scratch.reset();
+            close_scratch(scratch);
             ctx_.sim.run_preview = preview_;
             return initial_carbon_estimate_if_missing(ctx_);
         }
-        scratch.reset();
+        close_scratch(scratch);
         for (int i = time_frame; i < failed; ++i) {
             HeldStep again; // its messages were heard already
             run_held(again, ctx_.sim, ctx_.conn, ctx_.state, aside_steps_[i]);
@@ -312,6 +327,13 @@ private:
         climate_bat(ctx_, nodes_, indexes_);
     }
 
+    // The memory the work alongside took goes back to the system: freed in another
+    // thread, it would otherwise stay with the program through the final stage.
+    static void close_scratch(std::optional<ClimateScratch>& scratch) {
+        scratch.reset();
+        malloc_trim(0);
+    }
+
     void open_scratch(std::optional<ClimateScratch>& scratch) {
         try {
             scratch.emplace(ctx_.conn);
@@ -326,6 +348,7 @@ private:
     void with_organic_inputs(ClimateScratch& scratch) {
         std::latch time_frame_done(1), input_quantities_done(1);
         bool input_quantities_failed = false;
+        std::atomic<bool> organic_inputs_done{false}, previewing{false};
         const Simulator aside_sim = ctx_.sim;
         const std::jthread alongside([&] {
             for (int i = time_frame; i < none; ++i) {
@@ -333,14 +356,22 @@ private:
                 if (i == time_frame) time_frame_done.count_down();
                 if (held_[i].failure) return;
             }
-            // What the final stage asks first, once the input quantities are there.
+            // What the final stage asks first, once the input quantities are there, and only
+            // while the organic inputs are prepared here: the final stage waits for nothing.
             input_quantities_done.wait();
             if (input_quantities_failed) return;
+            previewing = true;
+            if (organic_inputs_done) return;
             try {
                 preview_ = preview_tsm_run(scratch.connection());
             } catch (const std::exception&) {
                 // The final stage asks itself.
             }
+        });
+        // However this side ends, a look ahead still at work alongside is given up.
+        const ScopeExit give_up_preview([&] {
+            organic_inputs_done = true;
+            if (previewing) sqlite3_interrupt(scratch.connection().handle());
         });
         try {
             run_step(steps_.input_quantities, ctx_);
