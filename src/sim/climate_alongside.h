@@ -1,5 +1,6 @@
-// climate_alongside.h --- the plots' yearly climate and BAT built on a second connection
-// while the run's own connection prepares the organic inputs.
+// climate_alongside.h --- the time frame, the soil properties and the yearly climate and BAT
+// of a run built on a second connection while the run's own connection prepares the input
+// quantities and the organic inputs.
 #pragma once
 
 #include "model/bat.h"
@@ -7,22 +8,22 @@
 
 namespace sim {
 
-// Prepares a run's organic inputs, soil properties and yearly climate and BAT (with the
-// BAT recalculated) as the steps organic_inputs, soil_properties and climate_bat() one
-// after the other do: the same tables, the same message lines and message boxes in the
-// same order, the same exception. The yearly climate and BAT, which read none of the
-// organic inputs' tables, are built at the same time as the organic inputs, on a second
-// connection into a scratch file beside the database, and copied into the database once
-// both are done; the soil properties they need are built first, their messages passed on
-// after those of the organic inputs.
+// Prepares a run with the BAT recalculated as the steps input_quantities, time_frame,
+// organic_inputs, soil_properties and climate_bat() one after the other do: the same
+// tables, the same message lines and message boxes in the same order, the same exception.
+// The time frame, the soil properties and the yearly climate and BAT read none of the
+// tables of the input quantities and organic inputs: they are built at the same time, on a
+// second connection into a scratch file beside the database, and copied into the database
+// once both sides are done. While the organic inputs are still prepared, the second
+// connection also finds out what the final stage asks first (Simulator::run_preview).
+// The indexes of climate_data are made first, where missing.
 //
-// When building them alongside fails for any reason, climate_bat() runs afterwards on the
-// run's connection as in the sequence, so that a failure shows its message, message box
-// and exception as there.
+// When a step fails alongside, it and the steps after it run again on the run's connection,
+// where they fail as in the sequence (or go on, when only the scratch file failed them).
 //
 // Returns false, having done nothing, when this is not possible: the BAT is not
-// recalculated, the database is not a file, or climate_data lacks its indexes (the
-// first run on a database creates them).
+// recalculated, a step is missing, the database is not a file, or the indexes of
+// climate_data cannot be made.
 bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const WmzTable& nodes);
 
 } // namespace sim
