@@ -167,11 +167,20 @@ private:
     std::optional<Simulator::RunPreview> preview_;
 };
 
+// Whether the run's database keeps a write-ahead journal. Without one, reading it alongside
+// would hold up each commit of the run's own connection, and a long read could make a
+// write of the run fail as locked.
+bool write_ahead_journal(db::Connection& conn) {
+    db::Statement journal = conn.prepare_native("PRAGMA main.journal_mode");
+    return journal.step() && journal.column(0).as_text() == "wal";
+}
+
 } // namespace
 
 bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const WmzTable& nodes) {
     if (!ctx.sim.recalc_bat || !steps.input_quantities || !steps.time_frame ||
-        !steps.organic_inputs || !steps.soil_properties || open_file(ctx.conn).empty())
+        !steps.organic_inputs || !steps.soil_properties || open_file(ctx.conn).empty() ||
+        !write_ahead_journal(ctx.conn))
         return false;
     // The weather is read alongside, where its indexes cannot be made: they are made first.
     ClimateDataIndexes indexes{false, 0};

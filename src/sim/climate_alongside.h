@@ -22,8 +22,8 @@ namespace sim {
 // where they fail as in the sequence (or go on, when only the scratch file failed them).
 //
 // Returns false, having done nothing, when this is not possible: the BAT is not
-// recalculated, a step is missing, the database is not a file, or the indexes of
-// climate_data cannot be made.
+// recalculated, a step is missing, the database is not a file or keeps no write-ahead
+// journal, or the indexes of climate_data cannot be made.
 bool prepare_climate_alongside(RunContext& ctx, const RunSteps& steps, const WmzTable& nodes);
 
 } // namespace sim
