@@ -59,20 +59,22 @@ public:
             run_step(steps_.input_quantities, ctx_);
             return here_from(time_frame);
         }
-        with_organic_inputs(*scratch);
-        const int failed = first_failure();
-        if (failed == time_frame) {
-            close_scratch(scratch);
-            return here_from(time_frame);
-        }
-        for (int i = soil; i < failed; ++i) held_[i].output.pass_on(ctx_);
-        if (failed == none) {
+        bool copied = false;
+        with_organic_inputs(*scratch, [&] {
+            if (first_failure() != none) return;
+            for (int i = soil; i < none; ++i) held_[i].output.pass_on(ctx_);
             scratch->copy_into(ctx_.conn);
-            close_scratch(scratch);
-            ctx_.sim.run_preview = preview_;
-            return initial_carbon_estimate_if_missing(ctx_);
-        }
+            copied = true;
+            initial_carbon_estimate_if_missing(ctx_);
+        });
         close_scratch(scratch);
+        if (copied) {
+            ctx_.sim.run_preview = preview_;
+            return;
+        }
+        const int failed = first_failure();
+        if (failed == time_frame) return here_from(time_frame);
+        for (int i = soil; i < failed; ++i) held_[i].output.pass_on(ctx_);
         for (int i = time_frame; i < failed; ++i) {
             HeldStep again; // its messages were heard already
             run_held(again, ctx_.sim, ctx_.conn, ctx_.state, aside_steps_[i]);
@@ -115,24 +117,27 @@ private:
 
     // The steps aside run one after the other on the scratch file, up to the first that
     // fails, while the input quantities and, once the time frame is there, the organic
-    // inputs are prepared here. Returns when both sides are done.
-    void with_organic_inputs(ClimateScratch& scratch) {
-        std::latch time_frame_done(1), input_quantities_done(1);
+    // inputs are prepared here. Once both sides are done, and the time frame did not fail,
+    // `then` runs here. Returns when it has, and the work alongside has ended.
+    void with_organic_inputs(ClimateScratch& scratch, const std::function<void()>& then) {
+        std::latch time_frame_done(1), input_quantities_done(1), steps_done(1);
         bool input_quantities_failed = false;
-        std::atomic<bool> organic_inputs_done{false}, previewing{false};
+        std::atomic<bool> given_up{false}, previewing{false};
         const Simulator aside_sim = ctx_.sim;
         const std::jthread alongside([&] {
             for (int i = time_frame; i < none; ++i) {
                 run_held(held_[i], aside_sim, scratch.connection(), ctx_.state, aside_steps_[i]);
                 if (i == time_frame) time_frame_done.count_down();
-                if (held_[i].failure) return;
+                if (held_[i].failure) break;
             }
-            // What the final stage asks first, once the input quantities are there, and only
-            // while the organic inputs are prepared here: the final stage waits for nothing.
+            steps_done.count_down();
+            if (first_failure() != none) return;
+            // What the final stage asks first, once the input quantities are there, until the
+            // built tables are in the run's database: the final stage waits for nothing.
             input_quantities_done.wait();
             if (input_quantities_failed) return;
             previewing = true;
-            if (organic_inputs_done) return;
+            if (given_up) return;
             try {
                 preview_ = preview_tsm_run(scratch.connection());
             } catch (const std::exception&) {
@@ -141,7 +146,7 @@ private:
         });
         // However this side ends, a look ahead still at work alongside is given up.
         const ScopeExit give_up_preview([&] {
-            organic_inputs_done = true;
+            given_up = true;
             if (previewing) sqlite3_interrupt(scratch.connection().handle());
         });
         try {
@@ -156,6 +161,8 @@ private:
         if (held_[time_frame].failure) return;
         held_[time_frame].output.pass_on(ctx_);
         run_step(steps_.organic_inputs, ctx_);
+        steps_done.wait();
+        then();
     }
 
     RunContext& ctx_;

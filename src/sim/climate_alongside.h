@@ -14,8 +14,8 @@ namespace sim {
 // The time frame, the soil properties and the yearly climate and BAT read none of the
 // tables of the input quantities and organic inputs: they are built at the same time, on a
 // second connection into a scratch file beside the database, and copied into the database
-// once both sides are done. While the organic inputs are still prepared, the second
-// connection also finds out what the final stage asks first (Simulator::run_preview).
+// once both sides are done. Until the copy is done, the second connection also finds out
+// what the final stage asks first (Simulator::run_preview).
 // The indexes of climate_data are made first, where missing.
 //
 // When a step fails alongside, it and the steps after it run again on the run's connection,

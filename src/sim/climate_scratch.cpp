@@ -105,9 +105,9 @@ void ClimateScratch::copy_into(db::Connection& run) {
         run.execute_native("DELETE FROM main." + db::jet::quote_name(table));
         copy_rows(run, table);
     }
-    for (const std::string& table : made_tables()) {
+    for (const std::string& table : made_tables(run)) {
         db::drop_work_table(run, table);
-        for (const std::string& definition : definitions(conn_, "main", table))
+        for (const std::string& definition : definitions(run, scratch_schema, table))
             run.execute_native(definition);
         copy_rows(run, table);
     }
@@ -116,13 +116,14 @@ void ClimateScratch::copy_into(db::Connection& run) {
 
 // The tables the steps made, in the order they made them: all but the selection and the
 // refilled tables.
-std::vector<std::string> ClimateScratch::made_tables() {
+std::vector<std::string> ClimateScratch::made_tables(db::Connection& run) {
     std::string skipped = "'site_state'";
     for (const char* table : refilled_time_tables) skipped += ", " + db::jet::quote_text(table);
-    db::Statement st = conn_.prepare_native(
-        "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
-        "ESCAPE '!' AND lower(name) NOT IN (" +
-        skipped + ") ORDER BY rowid");
+    db::Statement st =
+        run.prepare_native("SELECT name FROM " + std::string(scratch_schema) +
+                           ".sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' "
+                           "ESCAPE '!' AND lower(name) NOT IN (" +
+                           skipped + ") ORDER BY rowid");
     std::vector<std::string> tables;
     while (st.step()) tables.push_back(st.column(0).as_text());
     return tables;

@@ -33,11 +33,12 @@ public:
     // the steps made replaces the run's table of that name, with its indexes; a refilled
     // table gets the rows of this one in place of its own. The rows keep their order and
     // row ids. The yearly climate tables the run has are dropped also when the steps made
-    // no new ones, as climate_bat() drops them.
+    // no new ones, as climate_bat() drops them. Works on `run` alone, reading the scratch
+    // file through an attachment: connection() may meanwhile still read in another thread.
     void copy_into(db::Connection& run);
 
 private:
-    std::vector<std::string> made_tables();
+    std::vector<std::string> made_tables(db::Connection& run);
     void copy_rows(db::Connection& run, const std::string& table);
 
     std::string file_;
