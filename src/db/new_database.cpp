@@ -29,7 +29,7 @@ void put_database_in_place(const std::filesystem::path& built, const std::filesy
 
 void remove_database_files(const std::filesystem::path& file) noexcept {
     std::error_code ec;
-    for (const char* suffix : {"", "-wal", "-shm"})
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         std::filesystem::remove(file.string() + suffix, ec);
 }
 

@@ -19,7 +19,8 @@ Connection create_experiment_database(const std::filesystem::path& file, bool wi
 // last look). Throws db::Error naming the file; the built file is then left to the caller.
 void put_database_in_place(const std::filesystem::path& built, const std::filesystem::path& file);
 
-// Removes a database file with its write-ahead journal and shared-memory index.
+// Removes a database file with its journals (rollback and write-ahead) and shared-memory
+// index.
 void remove_database_files(const std::filesystem::path& file) noexcept;
 
 } // namespace db

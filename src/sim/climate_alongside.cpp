@@ -31,11 +31,6 @@ private:
     std::function<void()> f_;
 };
 
-void run_step(const RunStep& step, RunContext& ctx) {
-    step(ctx);
-    ctx.observer.process_events();
-}
-
 // The preparation of a run with the time frame, the soil properties and the yearly climate
 // built alongside the input quantities and the organic inputs. Each step's message lines,
 // message boxes and failure reach the run in the place the step has in the sequence: input

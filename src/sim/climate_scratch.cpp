@@ -2,6 +2,7 @@
 #include "sim/climate_scratch.h"
 
 #include "db/jet/translation.h"
+#include "db/new_database.h"
 #include "sim/climate_preparation.h"
 #include "sim/shard_file.h"
 
@@ -32,12 +33,6 @@ std::string read_only_uri(const std::string& file) {
     return uri + "?mode=ro";
 }
 
-void remove_file_and_journals(const std::filesystem::path& file) noexcept {
-    std::error_code ignored;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        std::filesystem::remove(file.string() + suffix, ignored);
-}
-
 std::string database_file(db::Connection& run) {
     std::string file = open_file(run);
     if (file.empty()) throw std::runtime_error("the run's database is not a file");
@@ -45,7 +40,7 @@ std::string database_file(db::Connection& run) {
 }
 
 db::Connection fresh_file(const std::string& file) {
-    remove_file_and_journals(file);
+    db::remove_database_files(file);
     return db::Connection::create(file);
 }
 
@@ -94,7 +89,7 @@ ClimateScratch::ClimateScratch(db::Connection& run)
 
 ClimateScratch::~ClimateScratch() {
     conn_.close();
-    remove_file_and_journals(file_);
+    db::remove_database_files(file_);
 }
 
 void ClimateScratch::copy_into(db::Connection& run) {

@@ -29,6 +29,12 @@ const char* const remove_sim_result =
     " LEFT JOIN sim_result ON site_state.FL_ID = sim_result.FL_ID WHERE site_state.status=1 ";
 const char* const remove_str_result = " DELETE str_result.* FROM str_result ";
 
+void run_step(const RunStep& step, RunContext& ctx) {
+    if (!step) return;
+    step(ctx);
+    ctx.observer.process_events();
+}
+
 namespace {
 
 // A run under way keeps `running` set; however it ends, the flag is cleared, so that
@@ -43,12 +49,6 @@ public:
 private:
     Simulator& sim_;
 };
-
-void call(const RunStep& step, RunContext& ctx) {
-    if (!step) return;
-    step(ctx);
-    ctx.observer.process_events();
-}
 
 void disable_controls(Simulator& sim) {
     sim.calculate_enabled = false;
@@ -75,11 +75,11 @@ void prepare_work_tables(RunContext& ctx) {
 
 void prepare_tsm(RunContext& ctx, const RunSteps& steps) {
     if (!steps.climate_alongside || !steps.climate_alongside(ctx, steps)) {
-        call(steps.input_quantities, ctx);
-        call(steps.time_frame, ctx);
-        call(steps.organic_inputs, ctx);
-        call(steps.soil_properties, ctx);
-        call(steps.climate_bat, ctx);
+        run_step(steps.input_quantities, ctx);
+        run_step(steps.time_frame, ctx);
+        run_step(steps.organic_inputs, ctx);
+        run_step(steps.soil_properties, ctx);
+        run_step(steps.climate_bat, ctx);
     }
     ctx.observer.process_events();
 }
@@ -91,21 +91,21 @@ bool is_humus_balance(const std::string& method) {
 void run_method_branches(RunContext& ctx, const RunSteps& steps) {
     const std::string& method = ctx.sim.methode;
     if (method == "STAND") {
-        call(steps.soil_properties, ctx);
-        call(steps.stand, ctx);
+        run_step(steps.soil_properties, ctx);
+        run_step(steps.stand, ctx);
     }
     if (method == "HUMOD") {
-        call(steps.soil_properties, ctx);
-        call(steps.n_deposition, ctx);
-        call(steps.humod, ctx);
+        run_step(steps.soil_properties, ctx);
+        run_step(steps.n_deposition, ctx);
+        run_step(steps.humod, ctx);
     }
     if (method == "SALCA") {
-        call(steps.soil_properties, ctx);
-        call(steps.salca, ctx);
+        run_step(steps.soil_properties, ctx);
+        run_step(steps.salca, ctx);
     }
     if (is_humus_balance(method)) {
-        call(steps.humus_balance, ctx);
-        call(steps.soil_properties, ctx);
+        run_step(steps.humus_balance, ctx);
+        run_step(steps.soil_properties, ctx);
     }
 }
 
@@ -206,7 +206,7 @@ void run(RunContext& ctx, const RunSteps& steps) {
     check_run_inputs(ctx);
 
     sim.recalc_bat = sim.recalc_bat_box;
-    if (sim.recalc_bat) call(steps.load_bat_coefficients, ctx);
+    if (sim.recalc_bat) run_step(steps.load_bat_coefficients, ctx);
     prepare_work_tables(ctx);
     remove_earlier_results(ctx.conn);
 

@@ -31,6 +31,9 @@ struct RunContext {
 using RunStep = std::function<void(RunContext&)>;
 using FinalStage = std::function<void(RunContext&, const std::string& method)>;
 
+// Runs a step (an empty one is skipped), then lets the window handle its events.
+void run_step(const RunStep& step, RunContext& ctx);
+
 // The steps that build the work tables and compute the results. An empty step is skipped.
 struct RunSteps {
     RunStep load_bat_coefficients; // BAT coefficient table, when "recalc BAT" is checked
